@@ -1,0 +1,5 @@
+#include "render/font.h"
+
+unsigned int g_fontListBase = 0;
+
+void BuildFont() {}

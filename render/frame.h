@@ -1,0 +1,5 @@
+// One picture of the world: the faded previous picture, the HUD, the entities, the swap.
+#pragma once
+
+// Draws the world over the faded previous picture and presents it. Reads the world only.
+void RenderFrame();
