@@ -1,5 +1,6 @@
 // One picture of the world: the faded previous picture, the HUD, the entities, the swap.
 #pragma once
 
-// Draws the world over the faded previous picture and presents it. Reads the world only.
+// Draws the world over the faded previous picture and presents it. Reads the world only;
+// needs g_player and the OpenGL context, and the font built.
 void RenderFrame();
