@@ -12,11 +12,17 @@ build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Every tier on the Release build, then the unit and gl tiers again under AddressSanitizer
+# and UndefinedBehaviorSanitizer, where any report fails the run.
 test:
 	scripts/install-deps --test
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTBEAM_TESTS=ON \
+	  -DDRIFTBEAM_SANITIZE=ON
+	cmake --build $(BUILD)-sanitize -j $(JOBS)
+	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS) -L 'unit|gl'
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(BUILD)-sanitize
