@@ -251,8 +251,10 @@ TEST_F(Frame, ReadsTheWorldOnlyAndAllocatesNothing) {
   EXPECT_GT(picture.Find(IsDroneRed, {185, 375, 215, 425}).count, 300);
   EXPECT_GT(picture.Find(IsLaserPink, {0, 430, 640, 450}).count, 6000);
 
-  // The first frame of a kind may have warmed the renderer's caches; later ones must not
-  // allocate at all.
+  // Mesa's software renderer compiles its shaders, with C++ allocations of its own, over
+  // the first two frames of a kind; from then on a frame allocates nothing at all.
+  RenderFrame();
+  RenderFrame();
   const long allocations = AllocationsSoFar();
   for (int i = 0; i < 5; ++i) RenderFrame();
   EXPECT_EQ(AllocationsSoFar(), allocations);
