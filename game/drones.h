@@ -15,6 +15,7 @@ void FlockDrone(Drone& a);
 // A kind-1 drone takes one draw of std::rand for its heading.
 void UpdateDrone(Drone& d);
 
-// The tick's drone pass: removes dead drones where it finds them and flocks, steers and
-// moves each live one, front to back.
+// The drone pass written plainly: removes dead drones where it finds them and flocks, steers
+// and moves each live one, front to back. The tick runs RunPipelinedDronePass, which must
+// match this bit for bit.
 void RunDronePass();

@@ -1,6 +1,6 @@
 #include "game/world.h"
 
-#include "game/drones.h"
+#include "game/drone_pass.h"
 #include "game/lasers.h"
 #include "game/player.h"
 #include "game/spawn.h"
@@ -22,6 +22,7 @@ void FreeEntities() {
   g_drones.clear();
   for (Laser* laser : g_lasers) delete laser;
   g_lasers.clear();
+  ReleaseDronePass();
 }
 
 // A laser marked done is removed one tick late, so that its last frame still draws it.
@@ -54,7 +55,7 @@ void UpdateWorld() {
   UpdatePlayer();          // may end the game; the tick still runs to its end
   g_tick += 1;
   if (g_tick % g_spawnInterval == 0) SpawnWave();
-  RunDronePass();
+  RunPipelinedDronePass();
   RunLaserPass();  // after the drones, so a laser done in this tick is still drawn once
 }
 
