@@ -24,5 +24,13 @@ test:
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS) -L 'unit|gl'
 
+# The drone pass against its floor, the frame on a real context under its own X server,
+# and the largest swarm that still keeps 100 ticks a second.
+bench:
+	scripts/install-deps --test
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_BENCH=ON
+	cmake --build $(BUILD) -j $(JOBS) --target driftbeam_bench
+	xvfb-run -a -s "-screen 0 640x480x24" ./$(BUILD)/driftbeam_bench
+
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize
