@@ -20,9 +20,9 @@ bool g_windowOpen = false;
 // keeps its picture over a swap, which every picture test relies on.
 void OpenWindow() {
   setenv("SDL_VIDEODRIVER", "x11", 0);
-  // A display number that was just given up can still point at the old server for a
-  // moment, and then the connection is refused: back-to-back xvfb-run calls hit this.
-  // The new server takes connections as soon as the old one is gone.
+  // The display that xvfb-run hands over now and then refuses the first connections, most
+  // often when xvfb-run calls follow one another closely or run side by side; it takes
+  // them a moment later.
   int attempts = 0;
   while (SDL_Init(SDL_INIT_VIDEO) != 0 && ++attempts < kDisplayAttempts) {
     SDL_Quit();
@@ -30,7 +30,8 @@ void OpenWindow() {
   }
   ASSERT_LT(attempts, kDisplayAttempts) << "no display to open a window on: " << SDL_GetError();
   if (attempts > 0) std::fprintf(stderr, "display ready after %d retries\n", attempts);
-  std::atexit(SDL_Quit);
+  // The window stays open until the process ends. Closing it would unload the GL driver
+  // before the leak checker looks, and the driver's own leftovers would show up unnamed.
   SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 0);
   ASSERT_NE(SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_OPENGL), nullptr)
       << "no 640x480 OpenGL window: " << SDL_GetError();
