@@ -65,14 +65,6 @@ TEST_F(Entities, ShipStandsOnItsPositionAndPointsAlongItsHeading) {
   EXPECT_EQ(ship.maxX, 99);
   EXPECT_EQ(ship.minY, 97);
   EXPECT_EQ(ship.maxY, 102);
-
-  // A heading that has wound up over many turns draws the same as its remainder.
-  ClearScreen();
-  g_player->heading = kHalfPi + 4 * 6.2831855f;
-  DrawPlayer();
-  const Extent wound = Picture::Read().Find(IsShipGreen);
-  EXPECT_EQ(wound.minX, ship.minX);
-  EXPECT_EQ(wound.maxY, ship.maxY);
 }
 
 TEST_F(Entities, BeamShowsOnlyWhileItHasIntensity) {
@@ -156,10 +148,6 @@ TEST_F(Entities, DronesTakeTheShapeAndColourOfTheirKind) {
     EXPECT_EQ(Drawn(MakeDrone(kind, 200.0f, 200.0f), IsLit).count, 0) << kind;
     ExpectIdentityAndWidthOne();
   }
-
-  // Off the screen: clipped, not wrapped.
-  EXPECT_EQ(Drawn(MakeDrone(2, -30.0f, 240.0f), IsLit).count, 0);
-  EXPECT_GT(Drawn(MakeDrone(2, -5.0f, 240.0f), IsLit).count, 0);
 }
 
 TEST_F(Entities, LaserIsAFaintPinkLineOfItsWidth) {

@@ -12,12 +12,11 @@ namespace {
 class FontDrawing : public GlTest {
  protected:
   // Draws text in white with its pen at (x, y).
-  static void DrawAt(const char* text, float x, float y, float scale, float lineWidth,
-                     bool centred = false) {
+  static void DrawAt(const char* text, float x, float y, float scale, float lineWidth) {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glLoadIdentity();
     glTranslatef(x, y, 0.0f);
-    DrawText(text, scale, lineWidth, centred);
+    DrawText(text, scale, lineWidth, false);
     glLoadIdentity();
   }
 
@@ -127,21 +126,6 @@ TEST_F(FontDrawing, CaretsSwitchBoldWithoutTakingRoom) {
   ClearScreen();
   DrawAt("abc", 50.0f, 200.0f, 40.0f, 1.0f);
   EXPECT_TRUE(Picture::Read() == plain);
-}
-
-TEST_F(FontDrawing, CentringShiftsByHalfTheMeasuredWidth) {
-  // "score: 0" at 32 measures 160: centred on x 320 it starts at 240, just as it does when
-  // drawn uncentred from there.
-  ClearScreen();
-  DrawAt("score: 0", 320.0f, 200.0f, 32.0f, 2.0f, true);
-  const Picture centred = Picture::Read();
-  ClearScreen();
-  DrawAt("score: 0", 240.0f, 200.0f, 32.0f, 2.0f, false);
-  EXPECT_TRUE(centred == Picture::Read());
-  // Centred text only moves sideways: the baseline stays on the origin.
-  const Extent e = centred.Find(IsLit);
-  EXPECT_NEAR(e.minY, 199, 1);
-  EXPECT_NEAR(e.minX, 239, 1);
 }
 
 TEST_F(FontDrawing, LeavesTheMatrixTheColourAndALineWidthOfOne) {
