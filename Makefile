@@ -28,9 +28,9 @@ test:
 # and the largest swarm that still keeps 100 ticks a second.
 bench:
 	scripts/install-deps --test
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_BENCH=ON
-	cmake --build $(BUILD) -j $(JOBS) --target driftbeam_bench
-	xvfb-run -a -s "-screen 0 640x480x24" ./$(BUILD)/driftbeam_bench
+	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_BENCH=ON
+	cmake --build $(BUILD)-bench -j $(JOBS) --target driftbeam_bench
+	xvfb-run -a -s "-screen 0 640x480x24" ./$(BUILD)-bench/driftbeam_bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench

@@ -30,6 +30,12 @@ void Sleep(double seconds) {
 }
 
 GameProcess::GameProcess(const std::vector<std::string>& environment) {
+  // A display that xvfb-run has just started may refuse the first connections for a moment;
+  // the game is started only once the display takes ours.
+  for (int attempt = 0; attempt < 50 && display_ == nullptr; ++attempt) {
+    display_ = XOpenDisplay(nullptr);
+    if (display_ == nullptr) Sleep(0.1);
+  }
   char path[] = "/tmp/driftbeam-e2e-stderr-XXXXXX";
   stderrFd_ = mkstemp(path);
   unlink(path);
@@ -50,7 +56,6 @@ GameProcess::GameProcess(const std::vector<std::string>& environment) {
     execl(DRIFTBEAM_BINARY, DRIFTBEAM_BINARY, static_cast<char*>(nullptr));
     _exit(127);
   }
-  display_ = XOpenDisplay(nullptr);
 }
 
 GameProcess::~GameProcess() {

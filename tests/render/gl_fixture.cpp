@@ -30,8 +30,7 @@ void OpenWindow() {
   }
   ASSERT_LT(attempts, kDisplayAttempts) << "no display to open a window on: " << SDL_GetError();
   if (attempts > 0) std::fprintf(stderr, "display ready after %d retries\n", attempts);
-  // The window stays open until the process ends. Closing it would unload the GL driver
-  // before the leak checker looks, and the driver's own leftovers would show up unnamed.
+  // The window stays open until the process ends: every suite draws on it.
   SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 0);
   ASSERT_NE(SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, SDL_OPENGL), nullptr)
       << "no 640x480 OpenGL window: " << SDL_GetError();
