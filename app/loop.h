@@ -6,9 +6,9 @@
 
 constexpr int kKeyEscape = 27;
 
-constexpr uint32_t kStepMs = 10;             // one world tick
-constexpr int kMaxStepsPerPass = 25;         // catch-up steps one pass may run
-constexpr uint32_t kMaxCatchUpMs = 100;      // clock time one pass may spend on steps
+constexpr uint32_t kStepMs = 10;                  // one world tick
+constexpr int kMaxStepsPerPass = 25;              // catch-up steps one pass may run
+constexpr uint32_t kMaxCatchUpMs = 100;           // clock time one pass may spend on steps
 constexpr uint32_t kClockSteppedBack = 1u << 31;  // an elapsed time this large is a clock set back
 
 enum class LoopEventType { kKeyDown, kKeyUp, kQuit, kOther };

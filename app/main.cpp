@@ -38,7 +38,9 @@ bool PollSdlEvent(void*, LoopEvent* event) {
   return true;
 }
 
-uint32_t ReadSdlClock(void*) { return SDL_GetTicks(); }
+uint32_t ReadSdlClock(void*) {
+  return SDL_GetTicks();
+}
 
 // The world never changes while a frame is drawn.
 void RunStep(void*) {
@@ -46,8 +48,12 @@ void RunStep(void*) {
   RenderFrame();
 }
 
-void KeyDown(void*, int sym) { OnKeyDown(sym); }
-void KeyUp(void*, int sym) { OnKeyUp(sym); }
+void KeyDown(void*, int sym) {
+  OnKeyDown(sym);
+}
+void KeyUp(void*, int sym) {
+  OnKeyUp(sym);
+}
 
 void MainLoop() {
   const LoopHooks hooks = {nullptr, PollSdlEvent, ReadSdlClock, RunStep, KeyDown, KeyUp};

@@ -5,12 +5,12 @@
 
 namespace {
 
-constexpr float kMatch = 0.01f;      // how strongly a drone takes on a neighbour's velocity
-constexpr float kRepel = 0.05f;      // push away from a neighbour, over its distance
-constexpr float kChase = 0.01f;      // acceleration toward the aim point
-constexpr float kKeep = 0.98f;       // velocity kept per tick, kinds 0 and 2
+constexpr float kMatch = 0.01f;        // how strongly a drone takes on a neighbour's velocity
+constexpr float kRepel = 0.05f;        // push away from a neighbour, over its distance
+constexpr float kChase = 0.01f;        // acceleration toward the aim point
+constexpr float kKeep = 0.98f;         // velocity kept per tick, kinds 0 and 2
 constexpr float kKeepLeading = 0.96f;  // velocity kept per tick, kind 1
-constexpr float kLeadTicks = 10.0f;  // kind 1 aims where the ship will be this many ticks on
+constexpr float kLeadTicks = 10.0f;    // kind 1 aims where the ship will be this many ticks on
 constexpr float kTurnKeep = 0.98f;
 constexpr float kTurnStep = 0.00001f;
 constexpr float kPi = 3.1415927f;

@@ -9,7 +9,7 @@ constexpr int kFullUntil = 150;     // last age at full width
 constexpr float kFade = 0.01f;      // intensity change per tick
 constexpr float kFadeWidth = 5.0f;  // width over intensity while fading
 constexpr float kFullWidth = 10.0f;
-constexpr int kNoEdge = 3;          // the second edge, when its draw hits the first one
+constexpr int kNoEdge = 3;  // the second edge, when its draw hits the first one
 
 }  // namespace
 

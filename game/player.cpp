@@ -4,22 +4,22 @@
 
 namespace {
 
-constexpr float kTurnStep = 0.0007f;     // turn rate added per tick per held turn key
-constexpr float kThrust = 0.025f;        // forward acceleration, pixels per tick per tick
-constexpr float kReverse = 0.015f;       // backward acceleration
-constexpr float kDamping = 0.98f;        // kept of velocity and turn rate each tick
+constexpr float kTurnStep = 0.0007f;  // turn rate added per tick per held turn key
+constexpr float kThrust = 0.025f;     // forward acceleration, pixels per tick per tick
+constexpr float kReverse = 0.015f;    // backward acceleration
+constexpr float kDamping = 0.98f;     // kept of velocity and turn rate each tick
 constexpr float kControlDeadZone = 0.01f;
-constexpr float kBeamCost = 1.0f;        // energy per firing tick, and regained per idle tick
+constexpr float kBeamCost = 1.0f;  // energy per firing tick, and regained per idle tick
 constexpr float kFullEnergy = 100.0f;
-constexpr float kBeamFade = 0.05f;       // beam brightness change per tick
+constexpr float kBeamFade = 0.05f;  // beam brightness change per tick
 constexpr float kWallBounce = -0.9f;
 constexpr float kLeftWall = 12.0f;
 constexpr float kRightWall = 627.0f;
-constexpr float kBottomWall = 42.0f;     // above the HUD line
+constexpr float kBottomWall = 42.0f;  // above the HUD line
 constexpr float kTopWall = 467.0f;
-constexpr float kLaserHit2 = 4.0f;       // within 2 pixels of a laser's line
-constexpr int kLaserLethalAfter = 100;   // harmless up to and including its first full-width age
-constexpr int kLaserLethalUntil = 200;   // harmless again from here on
+constexpr float kLaserHit2 = 4.0f;      // within 2 pixels of a laser's line
+constexpr int kLaserLethalAfter = 100;  // harmless up to and including its first full-width age
+constexpr int kLaserLethalUntil = 200;  // harmless again from here on
 constexpr float kSameControl = 0.0001f;
 
 constexpr DroneKind kDroneKinds[] = {

@@ -35,7 +35,9 @@ constexpr Tier kTiers[] = {
      4,
      {{kDrone0, kEnd}, {kLaser, kLaser, kEnd}, {kDrone1, kDrone1, kDrone1, kEnd}, {kDrone2, kEnd}}},
     {std::numeric_limits<int>::max(),
-     {kLaser, kDrone1, kEnd}, 3, {{kDrone0, kEnd}, {kDrone1, kDrone1, kEnd}, {kDrone2, kEnd}}},
+     {kLaser, kDrone1, kEnd},
+     3,
+     {{kDrone0, kEnd}, {kDrone1, kDrone1, kEnd}, {kDrone2, kEnd}}},
 };
 
 const Tier& TierAt(int tick) {

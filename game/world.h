@@ -49,7 +49,7 @@ struct Laser {
   float width;      // drawn width in pixels; set by the laser's first update
 };
 
-extern Player* g_player;           // the current ship; null only before the first NewGame
+extern Player* g_player;            // the current ship; null only before the first NewGame
 extern std::list<Drone*> g_drones;  // every drone, oldest first; owns its records
 extern std::list<Laser*> g_lasers;  // every laser, oldest first; owns its records
 extern int g_tick;                  // running ticks since NewGame

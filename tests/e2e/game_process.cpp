@@ -70,7 +70,9 @@ GameProcess::~GameProcess() {
 namespace {
 
 // Errors from a window that goes away while we look at it are expected; ignore them.
-int IgnoreXErrors(Display*, XErrorEvent*) { return 0; }
+int IgnoreXErrors(Display*, XErrorEvent*) {
+  return 0;
+}
 
 Window FindByName(Display* display, Window root, const char* name) {
   Window parent, *children = nullptr;
@@ -109,13 +111,6 @@ bool GameProcess::FindWindow(double timeoutSeconds) {
   return false;
 }
 
-void GameProcess::WindowSize(int* width, int* height) const {
-  XWindowAttributes a;
-  XGetWindowAttributes(display_, window_, &a);
-  *width = a.width;
-  *height = a.height;
-}
-
 namespace {
 
 void SendKey(Display* display, const char* key, bool down) {
@@ -126,12 +121,11 @@ void SendKey(Display* display, const char* key, bool down) {
 
 }  // namespace
 
-void GameProcess::Press(const char* key) { SendKey(display_, key, true); }
-void GameProcess::Release(const char* key) { SendKey(display_, key, false); }
-void GameProcess::Tap(const char* key) {
-  Press(key);
-  Sleep(0.05);
-  Release(key);
+void GameProcess::Press(const char* key) {
+  SendKey(display_, key, true);
+}
+void GameProcess::Release(const char* key) {
+  SendKey(display_, key, false);
 }
 
 void GameProcess::RequestClose() {

@@ -42,11 +42,9 @@ class GameProcess {
 
   // Waits for the window titled "driftbeam" and gives it the keyboard focus.
   bool FindWindow(double timeoutSeconds);
-  void WindowSize(int* width, int* height) const;
 
-  void Press(const char* key);    // an X keysym name: "Up", "z", "Escape"...
+  void Press(const char* key);  // an X keysym name: "Up", "z", "Escape"...
   void Release(const char* key);
-  void Tap(const char* key);
   // Sends the close request that a window manager sends when the player closes the window.
   void RequestClose();
 

@@ -8,7 +8,9 @@ namespace {
 std::atomic<long> g_live{0};
 }
 
-long LiveAllocations() { return g_live.load(); }
+long LiveAllocations() {
+  return g_live.load();
+}
 
 void* operator new(std::size_t size) {
   void* p = std::malloc(size == 0 ? 1 : size);
@@ -23,4 +25,6 @@ void operator delete(void* p) noexcept {
   std::free(p);
 }
 
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept {
+  operator delete(p);
+}
