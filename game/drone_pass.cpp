@@ -51,8 +51,6 @@ namespace {
 
 constexpr int kLanes = 4;  // one drone per lane of an SSE2 register
 constexpr int kAllLanes = (1 << kLanes) - 1;
-constexpr float kMatch = 0.01f;  // FlockDrone's constants; the gate test holds them equal
-constexpr float kRepel = 0.05f;
 // Where unused lanes and the padding past the last drone stand: far enough from every drone
 // that no distance there is zero or makes a subnormal, which would only cost time.
 constexpr float kNowhere = 1.0e6f;
@@ -136,8 +134,8 @@ inline void FlockLanes(const Finished& f, Block& b, int active) {
   const __m128 dx = _mm_sub_ps(b.ax, f.x);
   const __m128 dy = _mm_sub_ps(b.ay, f.y);
   const __m128 dist2 = _mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy));
-  const __m128 match = _mm_div_ps(_mm_set1_ps(kMatch), dist2);
-  const __m128 repel = _mm_div_ps(_mm_set1_ps(kRepel), dist2);
+  const __m128 match = _mm_div_ps(_mm_set1_ps(kFlockMatch), dist2);
+  const __m128 repel = _mm_div_ps(_mm_set1_ps(kFlockRepel), dist2);
   __m128 vx = _mm_add_ps(b.vx, _mm_mul_ps(_mm_sub_ps(f.vx, b.vx), match));
   __m128 vy = _mm_add_ps(b.vy, _mm_mul_ps(_mm_sub_ps(f.vy, b.vy), match));
   vx = _mm_add_ps(vx, _mm_mul_ps(dx, repel));
@@ -178,9 +176,9 @@ inline void FlockPending(const Arrays& a, int from, int end, float ax, float ay,
     const __m128 dx = _mm_sub_ps(ax4, _mm_loadu_ps(a.x + j));
     const __m128 dy = _mm_sub_ps(ay4, _mm_loadu_ps(a.y + j));
     const __m128 dist2 = _mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy));
-    const __m128 repel = _mm_div_ps(_mm_set1_ps(kRepel), dist2);
+    const __m128 repel = _mm_div_ps(_mm_set1_ps(kFlockRepel), dist2);
     alignas(16) float match[kLanes], pushX[kLanes], pushY[kLanes];
-    _mm_store_ps(match, _mm_div_ps(_mm_set1_ps(kMatch), dist2));
+    _mm_store_ps(match, _mm_div_ps(_mm_set1_ps(kFlockMatch), dist2));
     _mm_store_ps(pushX, _mm_mul_ps(dx, repel));
     _mm_store_ps(pushY, _mm_mul_ps(dy, repel));
     int skip = _mm_movemask_ps(_mm_cmpeq_ps(dist2, _mm_setzero_ps()));

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr float kMatch = 0.01f;        // how strongly a drone takes on a neighbour's velocity
-constexpr float kRepel = 0.05f;        // push away from a neighbour, over its distance
 constexpr float kChase = 0.01f;        // acceleration toward the aim point
 constexpr float kKeep = 0.98f;         // velocity kept per tick, kinds 0 and 2
 constexpr float kKeepLeading = 0.96f;  // velocity kept per tick, kind 1
@@ -68,10 +66,10 @@ void FlockDrone(Drone& a) {
     // Two drones on one point have no direction between them; dividing by zero would
     // turn this drone into NaN, and the flocking would spread it to the whole swarm.
     if (dist2 == 0.0f) continue;
-    const float match = kMatch / dist2;
+    const float match = kFlockMatch / dist2;
     vx += (b->vx - vx) * match;
     vy += (b->vy - vy) * match;
-    const float repel = kRepel / dist2;
+    const float repel = kFlockRepel / dist2;
     vx += dx * repel;
     vy += dy * repel;
   }

@@ -3,6 +3,9 @@
 
 #include "game/world.h"
 
+constexpr float kFlockMatch = 0.01f;  // how strongly a drone takes on a neighbour's velocity
+constexpr float kFlockRepel = 0.05f;  // push away from a neighbour, over its squared distance
+
 // A new drone of the given kind at rest on a random screen edge. Three draws of
 // std::rand, in order: heading, edge, coordinate along the edge. The caller owns it.
 Drone* CreateDrone(int kind);
