@@ -1,84 +1,66 @@
-// A real 640 x 480 OpenGL window for drawing tests, and the picture read back from it.
-//
-// Where the pixels are read: Mesa's software renderer under Xvfb presents a frame by copying
-// the back buffer to the window, so the back buffer still holds the picture after the swap,
-// and that is the very picture the next frame fades. A window's front buffer reads back
-// black there. So every test reads GL_BACK: after RenderFrame, which has swapped, it reads
-// the frame just presented; after a drawing call alone, what that call drew. The fixture
-// checks once that the back buffer survives a swap and fails loudly if it does not.
+// A real 640 x 480 OpenGL window for drawing tests, the picture read back from it, and a count
+// of the program's own C++ allocations. Pixels are read from GL_BACK: Mesa's software renderer
+// under Xvfb presents by copying the back buffer, so after a swap it still holds the picture
+// just shown (the one the next frame fades), while the front buffer reads back black.
 #pragma once
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <atomic>
+#include <tuple>
 #include <vector>
 
 #include "game/world.h"
 
-constexpr int kScreenWidth = 640;
-constexpr int kScreenHeight = 480;
+using Rgb = std::array<int, 3>;  // red, green, blue, 0 to 255
 
-struct Rgb {
-  int r;
-  int g;
-  int b;
+// The game's colours over black in 8-bit channels, the entities' at alpha 0.3 and the laser's
+// at 0.1. A pixel matches within 1 either way, for rounding; kLit matches all but black.
+constexpr Rgb kHudGreen = {51, 255, 51}, kTextRed = {255, 0, 0}, kLit = {-1, -1, -1};
+constexpr Rgb kShipGreen = {0, 77, 0}, kDroneRed = {77, 0, 0}, kDroneYellow = {77, 77, 0};
+constexpr Rgb kLaserPink = {26, 0, 13};
+
+using Rect = std::array<int, 4>;  // x0, y0, x1, y1: pixels, half-open, y up from the bottom
+
+using Box = std::array<int, 4>;  // minX, minY, maxX, maxY, inclusive
+struct Extent {                  // the pixels that matched a colour
+  int count, minX, minY, maxX, maxY;
+  Box box() const { return {minX, minY, maxX, maxY}; }
 };
 
-// Half-open screen rectangle in pixels, y up from the bottom row.
-struct Rect {
-  int x0;
-  int y0;
-  int x1;
-  int y1;
+struct Picture {
+  static Picture Read();  // the back buffer as it is now
+  bool Is(int x, int y, Rgb c) const { return Find(c, {x, y, x + 1, y + 1}).count == 1; }
+  Extent Find(Rgb colour, Rect r = {0, 0, 640, 480}) const;
+  bool operator==(const Picture& other) const { return bytes == other.bytes; }
+  std::vector<unsigned char> bytes;  // RGB, bottom row first
 };
 
-constexpr Rect kWholeScreen = {0, 0, kScreenWidth, kScreenHeight};
+// The modelview matrix, its stack depth, the line width and the GL error, which clears it.
+using GlState = std::tuple<std::vector<float>, int, float, GLenum>;
+GlState StateNow();
 
-// The extent of the pixels that pass a test: inclusive bounds, and how many there are.
-struct Extent {
-  int count;
-  int minX;
-  int minY;
-  int maxX;
-  int maxY;
-};
+void ClearScreen(float grey = 0.0f);
 
-// Colour checks for the colours the game draws with, read back from 8-bit channels.
-bool IsHudGreen(Rgb p);  // (0.2, 1, 0.2), opaque
-bool IsTextRed(Rgb p);   // (1, 0, 0), opaque
-bool IsBlack(Rgb p);
-bool IsLit(Rgb p);          // anything but black
-bool IsBlue(Rgb p);         // some blue and nothing else
-bool IsShipGreen(Rgb p);    // (0, 1, 0) at alpha 0.3 over black
-bool IsDroneRed(Rgb p);     // (1, 0, 0) at alpha 0.3 over black
-bool IsDroneYellow(Rgb p);  // (1, 1, 0) at alpha 0.3 over black
-bool IsLaserPink(Rgb p);    // (1, 0, 0.5) at alpha 0.1 over black
+// What draw() draws on a black picture. Like every drawing call it must hand back the
+// modelview matrix and stack depth it found, a line width of 1 and no GL error.
+template <class Draw>
+Picture DrawnBy(Draw draw) {
+  ClearScreen();
+  const GlState before = StateNow();
+  draw();
+  EXPECT_EQ(StateNow(), before);
+  return Picture::Read();
+}
 
-// The back buffer as it is now, bottom row first.
-class Picture {
- public:
-  static Picture Read();
+extern std::atomic<long> g_allocations;  // calls of operator new in this process so far
 
-  Rgb At(int x, int y) const;
-  // Pixels inside r for which pass(pixel) holds.
-  Extent Find(bool (*pass)(Rgb), Rect r = kWholeScreen) const;
-  bool operator==(const Picture& other) const { return bytes_ == other.bytes_; }
-
- private:
-  std::vector<unsigned char> bytes_;
-};
-
-// Every test gets the window, a black picture, the frame's blending and 640 x 480 pixel
-// projection with an identity modelview, and a new game; the game is freed afterwards and
-// no GL error may be left pending.
+// Every test gets the window, a black picture, the frame's blending and pixel projection with
+// an identity modelview and a line width of 1, and a new game, freed afterwards.
 class GlTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite();
   void SetUp() override;
   void TearDown() override;
-
-  static void ClearScreen(float r = 0.0f, float g = 0.0f, float b = 0.0f);
-  static void UseFrameState();
-  static int ModelviewDepth();
-  static float LineWidth();
 };
