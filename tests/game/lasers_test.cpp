@@ -7,7 +7,7 @@
 
 namespace {
 
-// Puts std::rand at the first place in the seed-1 sequence where the next draws leave these
+// Puts std::rand at the first place after std::srand(1) where the next draws leave these
 // remainders (modulus, remainder), so that a test can make a laser from chosen draws.
 void SeekDraws(const std::vector<std::pair<int, int>>& wanted) {
   const long n = static_cast<long>(wanted.size());
