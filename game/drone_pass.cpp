@@ -185,6 +185,7 @@ inline void FlockPending(const Arrays& a, int from, int end, float ax, float ay,
     if (end - j < kLanes) skip |= (kAllLanes << (end - j)) & kAllLanes;  // past the last drone
     const float* bvx = a.vx + j;
     const float* bvy = a.vy + j;
+    // The two loops differ only in the skip test, kept out of the common case's chain.
     if (skip == 0) {
       for (int t = 0; t < kLanes; ++t) {
         vx = vx + (bvx[t] - vx) * match[t];
