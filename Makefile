@@ -24,13 +24,13 @@ test:
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS) -L 'unit|gl'
 
-# The drone pass against its floor, the frame on a real context under its own X server,
-# and the largest swarm that still keeps 100 ticks a second.
+# The drone pass against its floor, the frame on a real context under its own X server, the
+# largest swarm that still keeps 100 ticks a second, and what each window scale costs.
 bench:
 	scripts/install-deps --test
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_BENCH=ON
 	cmake --build $(BUILD)-bench -j $(JOBS) --target driftbeam_bench
-	xvfb-run -a -s "-screen 0 640x480x24" ./$(BUILD)-bench/driftbeam_bench
+	xvfb-run -a -s "-screen 0 1920x1440x24" ./$(BUILD)-bench/driftbeam_bench
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench

@@ -48,6 +48,15 @@ uint32_t AddElapsed(uint32_t accumulator, uint32_t previous, uint32_t now) {
   return accumulator + elapsed;
 }
 
+uint32_t SleepBeforeNextStep(uint32_t accumulator, uint32_t now, uint32_t clockNow) {
+  if (accumulator > kStepMs) return 0;
+  // A step runs once strictly more than 10 ms have gathered: 11 - accumulator after `now`.
+  const uint32_t due = kStepMs + 1 - accumulator;
+  const uint32_t spent = clockNow - now;
+  if (spent >= kClockSteppedBack || spent >= due) return 0;
+  return due - spent;
+}
+
 void RunMainLoop(const LoopHooks& hooks) {
   uint32_t previous = hooks.readClock(hooks.context);
   uint32_t accumulator = 0;
@@ -58,5 +67,8 @@ void RunMainLoop(const LoopHooks& hooks) {
     accumulator = RunSteps(hooks, accumulator, now);
     // Taken before the steps, so the time they took counts in the next pass.
     previous = now;
+    if (hooks.sleep == nullptr) continue;
+    const uint32_t ms = SleepBeforeNextStep(accumulator, now, hooks.readClock(hooks.context));
+    if (ms > 0) hooks.sleep(hooks.context, ms);
   }
 }

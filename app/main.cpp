@@ -1,22 +1,21 @@
-// driftbeam: start-up, the main loop on SDL, and a clean exit.
+// driftbeam: the command line, start-up, the main loop on SDL, and a clean exit.
 #include <GL/gl.h>
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
+#include <string>
 
 #include "app/loop.h"
+#include "app/options.h"
+#include "app/window.h"
 #include "game/player.h"
 #include "game/world.h"
 #include "render/font.h"
 #include "render/frame.h"
+#include "render/present.h"
 
 namespace {
-
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
-constexpr int kBitsPerPixel = 32;
 
 bool PollSdlEvent(void*, LoopEvent* event) {
   SDL_Event e;
@@ -42,6 +41,10 @@ uint32_t ReadSdlClock(void*) {
   return SDL_GetTicks();
 }
 
+void Sleep(void*, uint32_t ms) {
+  SDL_Delay(ms);
+}
+
 // The world never changes while a frame is drawn.
 void RunStep(void*) {
   UpdateWorld();
@@ -56,37 +59,25 @@ void KeyUp(void*, int sym) {
 }
 
 void MainLoop() {
-  const LoopHooks hooks = {nullptr, PollSdlEvent, ReadSdlClock, RunStep, KeyDown, KeyUp};
+  const LoopHooks hooks = {nullptr, PollSdlEvent, ReadSdlClock, RunStep, KeyDown, KeyUp, Sleep};
   RunMainLoop(hooks);
 }
 
-int Fail(const char* what) {
-  std::fprintf(stderr, "driftbeam: %s: %s\n", what, SDL_GetError());
-  SDL_Quit();
-  return 1;
-}
-
-int Play() {
-#ifdef __linux__
-  // Only SDL's X11 driver offers OpenGL here; without this, a missing display makes SDL
-  // fall back to drawing in the terminal before it fails.
-  setenv("SDL_VIDEODRIVER", "x11", 0);
-#endif
-  // Video first: SDL 1.2 crashes inside SDL_GL_SetAttribute without it.
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) return Fail("cannot reach a display to open the window on");
-  // One frame follows every tick; a swap that waits for a 60 Hz refresh would make every
-  // tick cost 16.7 ms and the game could never catch up.
-  SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 0);
-  if (SDL_SetVideoMode(kWidth, kHeight, kBitsPerPixel, SDL_OPENGL) == nullptr) {
-    return Fail("cannot open a 640x480 OpenGL window");
+int Play(const Options& options) {
+  Window window;
+  std::string error;
+  if (!OpenWindow(options, &window, &error)) {
+    std::fprintf(stderr, "driftbeam: %s\n", error.c_str());
+    SDL_Quit();
+    return 1;
   }
-  SDL_WM_SetCaption("driftbeam", "driftbeam");
   BuildFont();
   NewGame();
   // Both buffers start black; from here on frames fade the picture instead of clearing it.
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   SDL_GL_SwapBuffers();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  SetPicture(window.picture, window.width, window.height);
   MainLoop();
   FreeWorld();
   SDL_Quit();
@@ -98,10 +89,23 @@ int Play() {
 // Declared this way, with SDL.h included, so that SDL's own entry point can call it where
 // the platform wants one.
 int main(int argc, char* argv[]) {
-  (void)argc;
-  (void)argv;
+  Options options;
+  std::string error;
+  switch (ParseOptions(argc, argv, &options, &error)) {
+    case ParseResult::kHelp:
+      std::fputs(kUsage, stdout);
+      return 0;
+    case ParseResult::kVersion:
+      std::printf("driftbeam %s\n", DRIFTBEAM_VERSION);
+      return 0;
+    case ParseResult::kUsageError:
+      std::fprintf(stderr, "driftbeam: %s\nTry 'driftbeam --help'.\n", error.c_str());
+      return 2;
+    case ParseResult::kRun:
+      break;
+  }
   try {
-    return Play();
+    return Play(options);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "driftbeam: %s\n", e.what());
     SDL_Quit();

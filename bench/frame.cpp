@@ -4,24 +4,69 @@
 #include <SDL.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <cstdio>
+#include <ctime>
+#include <string>
 
+#include "app/loop.h"
+#include "app/window.h"
+#include "game/world.h"
 #include "render/font.h"
 #include "render/frame.h"
+#include "render/present.h"
 
-bool OpenWindow() {
-  setenv("SDL_VIDEODRIVER", "x11", 0);  // the only SDL 1.2 driver with OpenGL here
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
-  // As in the game: a swap that waited for a refresh would time the refresh, not the frame.
-  SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 0);
-  if (SDL_SetVideoMode(640, 480, 32, SDL_OPENGL) == nullptr) {
+namespace {
+
+double CpuSeconds() {
+  timespec ts;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+// The game's loop as main() runs it, ended by the clock instead of a key.
+struct TimedLoop {
+  uint32_t end;
+  int steps;
+};
+
+bool PollUntilEnd(void* context, LoopEvent* event) {
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+  }
+  if (SDL_GetTicks() < static_cast<TimedLoop*>(context)->end) return false;
+  *event = {LoopEventType::kQuit, 0};
+  return true;
+}
+uint32_t Clock(void*) {
+  return SDL_GetTicks();
+}
+void Step(void* context) {
+  ++static_cast<TimedLoop*>(context)->steps;
+  UpdateWorld();
+  RenderFrame();
+}
+void Key(void*, int) {}
+void Sleep(void*, uint32_t ms) {
+  SDL_Delay(ms);
+}
+
+}  // namespace
+
+bool OpenBenchWindow(int scale) {
+  Options options;
+  options.scale = scale;
+  Window window;
+  std::string error;
+  if (!OpenWindow(options, &window, &error)) {
+    std::fprintf(stderr, "bench: %s\n", error.c_str());
     SDL_Quit();
     return false;
   }
   BuildFont();
-  glClear(GL_COLOR_BUFFER_BIT);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   SDL_GL_SwapBuffers();
-  glClear(GL_COLOR_BUFFER_BIT);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  SetPicture(window.picture, window.width, window.height);
   return true;
 }
 
@@ -35,6 +80,19 @@ double TimeFrame() {
   return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
-void CloseWindow() {
+GameOverLoad RunAtGameOver(double seconds) {
+  NewGame();
+  while (!g_gameOver) UpdateWorld();
+  TimedLoop timed = {SDL_GetTicks() + static_cast<uint32_t>(seconds * 1000), 0};
+  const LoopHooks hooks = {&timed, PollUntilEnd, Clock, Step, Key, Key, Sleep};
+  const double cpu = CpuSeconds();
+  const auto start = std::chrono::steady_clock::now();
+  RunMainLoop(hooks);
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return {(CpuSeconds() - cpu) / wall, timed.steps / wall};
+}
+
+void CloseBenchWindow() {
   SDL_Quit();
 }

@@ -1,11 +1,22 @@
-// The frame half of the benchmark: the game's window and RenderFrame on a real context.
+// The frame half of the benchmark: the game's window and RenderFrame on a real context, and
+// the game's own loop left running at "game over".
 #pragma once
 
-// Opens the game's 640x480 OpenGL window as the game does; false without a display.
-bool OpenWindow();
+// Opens the game's window at this scale, as the game does; false without a display or when
+// it does not fit.
+bool OpenBenchWindow(int scale);
 
 // Draws one frame of the current world and waits until it is on the screen; milliseconds.
 double TimeFrame();
 
+struct GameOverLoad {
+  double cpuShare;        // processor time over clock time
+  double stepsPerSecond;  // 100 while the machine keeps up
+};
+
+// Plays a game with no keys until the ship dies, then runs the game's loop, sleeps and all,
+// for `seconds` of clock time.
+GameOverLoad RunAtGameOver(double seconds);
+
 // Closes the window and shuts SDL down.
-void CloseWindow();
+void CloseBenchWindow();

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "render/present.h"
+
 namespace {
 
 // 2π as the simulation holds it in 32 bits; the degrees are worked out in double.
@@ -78,11 +80,11 @@ void DrawDrone(const Drone& d) {
 
 void DrawLaser(const Laser& l) {
   // A finished laser's width dips below 0; GL refuses it and the width of 1 stays in force.
-  glLineWidth(l.width);
+  SetLineWidth(l.width);
   glColor4f(1.0f, 0.0f, 0.5f, static_cast<float>(l.intensity * 0.1));
   glBegin(GL_LINES);
   glVertex2f(l.x0, l.y0);
   glVertex2f(l.x1, l.y1);
   glEnd();
-  glLineWidth(1.0f);
+  SetLineWidth(1.0f);
 }

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "render/present.h"
+
 unsigned int g_fontListBase = 0;
 
 namespace {
@@ -181,19 +183,19 @@ void DrawText(const char* text, float scale, float lineWidth, bool centred) {
   // Shifted before scaling, so the shift is in the caller's units.
   if (centred) glTranslatef(static_cast<float>(-TextWidth(text, scale) * 0.5), 0.0f, 0.0f);
   glScalef(scale, scale, 1.0f);
-  glLineWidth(lineWidth);
+  SetLineWidth(lineWidth);
   bool bold = false;  // every call starts plain, whatever the last one ended in
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != '\0'; ++p) {
     if (*p == kBoldSwitch) {
       bold = !bold;
-      glLineWidth(bold ? lineWidth + 1.0f : lineWidth);
+      SetLineWidth(bold ? lineWidth + 1.0f : lineWidth);
       continue;
     }
     const int glyph = GlyphIndex(*p);
     if (glyph >= 0) glCallList(g_fontListBase + glyph);
   }
   // Back to 1, not to what was in force before: the ship and the drones draw at width 1.
-  glLineWidth(1.0f);
+  SetLineWidth(1.0f);
   glPopMatrix();
 }
 

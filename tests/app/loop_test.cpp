@@ -21,6 +21,7 @@ struct FakeHost {
   std::deque<uint64_t> advancesMs;
   uint64_t stepCostUs = 0;
   std::deque<LoopEvent> queue;
+  uint64_t endUs = 0;  // with no advances left, the queue yields quit from here on
   int polls = 0;
   std::vector<int> stepsPerPass;
   std::vector<uint64_t> drainTimesUs;
@@ -30,7 +31,9 @@ struct FakeHost {
   static bool Poll(void* context, LoopEvent* event) {
     FakeHost& h = Of(context);
     ++h.polls;
-    if (h.queue.empty() && h.advancesMs.empty()) h.queue.push_back({LoopEventType::kQuit, 0});
+    if (h.queue.empty() && h.advancesMs.empty() && h.nowUs >= h.endUs) {
+      h.queue.push_back({LoopEventType::kQuit, 0});
+    }
     if (!h.queue.empty()) {
       *event = h.queue.front();
       h.queue.pop_front();
@@ -38,8 +41,10 @@ struct FakeHost {
     }
     h.drainTimesUs.push_back(h.nowUs);
     h.stepsPerPass.push_back(0);
-    h.nowUs += h.advancesMs.front() * 1000;
-    h.advancesMs.pop_front();
+    if (!h.advancesMs.empty()) {
+      h.nowUs += h.advancesMs.front() * 1000;
+      h.advancesMs.pop_front();
+    }
     return false;
   }
   static uint32_t Clock(void* context) {
@@ -51,12 +56,14 @@ struct FakeHost {
     h.nowUs += h.stepCostUs;
     h.log.push_back("step");
   }
+  static void Sleep(void* context, uint32_t ms) { Of(context).nowUs += ms * 1000ull; }
   static void Down(void* context, int sym) {
     Of(context).log.push_back("down " + std::to_string(sym));
   }
   static void Up(void* context, int sym) { Of(context).log.push_back("up " + std::to_string(sym)); }
 
-  LoopHooks Hooks() { return {this, Poll, Clock, Step, Down, Up}; }
+  LoopHooks Hooks() { return {this, Poll, Clock, Step, Down, Up, nullptr}; }
+  LoopHooks SleepingHooks() { return {this, Poll, Clock, Step, Down, Up, Sleep}; }
   std::vector<int> Run(std::vector<uint64_t> advances, LoopHooks hooks) {
     advancesMs.assign(advances.begin(), advances.end());
     RunMainLoop(hooks);
@@ -135,6 +142,29 @@ TEST(LoopCatchUp, DisplaySyncedAtSixtyHertzKeepsReadingEvents) {
   const auto& s = host.stepsPerPass;
   EXPECT_LE(*std::max_element(s.end() - 50, s.end()),
             *std::max_element(s.begin() + 1, s.begin() + 50));
+}
+
+TEST(LoopSleep, SleepsUntilTheNextStepIsDueAndNoLonger) {
+  // The accumulator after a pass, the clock when it read and after its steps: the sleep.
+  EXPECT_EQ(SleepBeforeNextStep(0, 500, 500), 11u);
+  EXPECT_EQ(SleepBeforeNextStep(1, 500, 500), 10u);
+  EXPECT_EQ(SleepBeforeNextStep(10, 500, 500), 1u);
+  EXPECT_EQ(SleepBeforeNextStep(1, 500, 504), 6u);  // the steps took 4 ms
+  EXPECT_EQ(SleepBeforeNextStep(1, 500, 511), 0u);  // due already
+  EXPECT_EQ(SleepBeforeNextStep(1, 500, 499), 0u);  // the clock went back
+  EXPECT_EQ(SleepBeforeNextStep(5, 0xFFFFFFFEu, 2), 2u);
+
+  // Only the sleeps and the steps (0.3 ms each) move the clock. After the first wait every
+  // pass wakes exactly when its step is due and runs it: none spins, none is late, and ten
+  // seconds hold a step every 10 ms from the 11th.
+  FakeHost host;
+  host.stepCostUs = 300;
+  host.endUs = 10000000;
+  const std::vector<int> steps = host.Run({}, host.SleepingHooks());
+  ASSERT_GT(steps.size(), 2u);
+  EXPECT_EQ(steps[0], 0);
+  EXPECT_TRUE(std::all_of(steps.begin() + 1, steps.end(), [](int n) { return n == 1; }));
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "step"), 999);
 }
 
 TEST(LoopEvents, EscapeAndCloseEndTheLoopAtOnceAndReleasesReachTheHandler) {

@@ -34,7 +34,6 @@ void OpenWindow() {
   ASSERT_NE(SDL_SetVideoMode(kWidth, kHeight, 32, SDL_OPENGL), nullptr) << SDL_GetError();
   BuildFont();
   g_windowOpen = true;
-  glReadBuffer(GL_BACK);
   ClearScreen(1.0f);
   SDL_GL_SwapBuffers();
   ASSERT_EQ(Picture::Read().bytes[1], 255) << "the back buffer does not survive a swap here";

@@ -1,7 +1,7 @@
 // A real 640 x 480 OpenGL window for drawing tests, the picture read back from it, and a count
-// of the program's own C++ allocations. Pixels are read from GL_BACK: Mesa's software renderer
-// under Xvfb presents by copying the back buffer, so after a swap it still holds the picture
-// just shown (the one the next frame fades), while the front buffer reads back black.
+// of the program's own C++ allocations. Pixels are read from the buffer drawn into, the back
+// buffer (or the SDL2-backed SDL's own offscreen one, where no other may be named): both keep
+// the picture just shown over a swap here, the one the next frame fades.
 #pragma once
 
 #include <GL/gl.h>

@@ -1,0 +1,111 @@
+#include "app/options.h"
+
+#include <getopt.h>
+
+#include <cstring>
+
+const char kUsage[] =
+    "Usage: driftbeam [OPTION]...\n"
+    "A single-screen arcade game: steer a ship with inertia, fire a beam at flocking drones,\n"
+    "keep clear of the lasers.\n"
+    "\n"
+    "  -h, --help        show this help and exit\n"
+    "      --version     show the version and exit\n"
+    "      --scale N     a window N times as large, N from 1 to 8 (default 1: 640x480)\n"
+    "      --fullscreen  fill the screen at its own resolution, the picture centred\n"
+    "\n"
+    "Controls: arrow keys steer (Up thrust, Down reverse, Left and Right turn), z fires the\n"
+    "beam while held, any key starts a new game after \"game over\", Escape quits.\n";
+
+namespace {
+
+enum : int { kOptVersion = 256, kOptScale, kOptFullscreen };
+
+constexpr option kLongOptions[] = {
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, kOptVersion},
+    {"scale", required_argument, nullptr, kOptScale},
+    {"fullscreen", no_argument, nullptr, kOptFullscreen},
+    {nullptr, 0, nullptr, 0},
+};
+
+// A whole number in [1, kMaxScale], digits only: no sign, no space, no unit.
+bool ReadScale(const char* text, int* scale) {
+  const size_t length = std::strlen(text);
+  if (length == 0 || length > 3 || std::strspn(text, "0123456789") != length) return false;
+  const int value = std::atoi(text);
+  if (value < 1 || value > kMaxScale) return false;
+  *scale = value;
+  return true;
+}
+
+// The option as the player typed it, up to any "=value".
+std::string Typed(const char* arg) {
+  const char* equals = std::strchr(arg, '=');
+  return equals == nullptr ? std::string(arg) : std::string(arg, equals);
+}
+
+// getopt_long takes any unambiguous prefix of a long option; one that fits several is not
+// unknown, and saying so would send the player looking in the wrong place.
+bool Ambiguous(const std::string& typed) {
+  if (typed.compare(0, 2, "--") != 0) return false;
+  int matches = 0;
+  for (const option* o = kLongOptions; o->name != nullptr; ++o) {
+    if (std::strncmp(o->name, typed.c_str() + 2, typed.size() - 2) == 0) ++matches;
+  }
+  return matches > 1;
+}
+
+}  // namespace
+
+ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* error) {
+  *options = Options();
+  bool scaleGiven = false;
+  opterr = 0;  // the messages are ours: one line, then the pointer to --help
+  optind = 0;  // start afresh, whatever an earlier parse left
+  for (;;) {
+    const int c = getopt_long(argc, argv, ":h", kLongOptions, nullptr);
+    if (c == -1) break;
+    const std::string typed = Typed(argv[optind - 1]);
+    switch (c) {
+      case 'h':
+        return ParseResult::kHelp;
+      case kOptVersion:
+        return ParseResult::kVersion;
+      case kOptScale:
+        if (!ReadScale(optarg, &options->scale)) {
+          *error = "--scale takes a whole number from 1 to " + std::to_string(kMaxScale) +
+                   ", not '" + optarg + "'";
+          return ParseResult::kUsageError;
+        }
+        scaleGiven = true;
+        break;
+      case kOptFullscreen:
+        options->fullscreen = true;
+        break;
+      case ':':
+        *error = "option '" + typed + "' needs a value";
+        return ParseResult::kUsageError;
+      default:
+        if (typed.compare(0, 2, "--") != 0) {
+          *error = std::string("unknown option '-") + static_cast<char>(optopt) + "'";
+        } else if (optopt != 0) {  // a known long option that takes no value was given one
+          *error = "option '" + typed + "' takes no value";
+        } else if (Ambiguous(typed)) {
+          *error = "ambiguous option '" + typed + "'";
+        } else {
+          *error = "unknown option '" + typed + "'";
+        }
+        return ParseResult::kUsageError;
+    }
+  }
+  if (optind < argc) {
+    *error = std::string("unexpected argument '") + argv[optind] + "'";
+    return ParseResult::kUsageError;
+  }
+  if (scaleGiven && options->fullscreen) {
+    *error = "--scale and --fullscreen cannot be used together";
+    return ParseResult::kUsageError;
+  }
+  return ParseResult::kRun;
+}

@@ -1,0 +1,19 @@
+// The command line, read once at start-up into one plain record; start-up reads only that.
+#pragma once
+
+#include <string>
+
+constexpr int kMaxScale = 8;  // 5120 x 3840: past any screen there is
+
+struct Options {
+  int scale = 1;            // the window is 640 x 480 times this
+  bool fullscreen = false;  // the whole screen, the picture as large as it fits
+};
+
+enum class ParseResult { kRun, kHelp, kVersion, kUsageError };
+
+// Reads the arguments. For kUsageError, *error holds one line naming the problem.
+ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* error);
+
+// What --help prints.
+extern const char kUsage[];

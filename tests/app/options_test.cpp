@@ -1,0 +1,56 @@
+// The command line as a table: what each runs with, or the one line that names its fault.
+#include "app/options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
+  const ParseResult kRun = ParseResult::kRun, kBad = ParseResult::kUsageError;
+  const struct {
+    std::vector<std::string> args;
+    ParseResult result;
+    int scale;
+    bool fullscreen;
+    std::string error;  // a part of the message
+  } cases[] = {
+      {{}, kRun, 1, false, ""},
+      {{"--scale", "3"}, kRun, 3, false, ""},
+      {{"--scale=8", "--scale", "2"}, kRun, 2, false, ""},  // the last one counts
+      {{"--fullscreen", "--fullscreen"}, kRun, 1, true, ""},
+      {{"--full"}, kRun, 1, true, ""},  // a prefix that names one option
+      {{"-h", "--bogus"}, ParseResult::kHelp, 1, false, ""},
+      {{"--version"}, ParseResult::kVersion, 1, false, ""},
+      {{"--scale", "0"}, kBad, 1, false, "from 1 to 8, not '0'"},
+      {{"--scale", "-1"}, kBad, 1, false, "not '-1'"},
+      {{"--scale", "9"}, kBad, 1, false, "not '9'"},
+      {{"--scale", "two"}, kBad, 1, false, "not 'two'"},
+      {{"--scale", "2x"}, kBad, 1, false, "not '2x'"},
+      {{"--scale="}, kBad, 1, false, "not ''"},
+      {{"--scale"}, kBad, 1, false, "option '--scale' needs a value"},
+      {{"--bogus=1"}, kBad, 1, false, "unknown option '--bogus'"},
+      {{"-x"}, kBad, 1, false, "unknown option '-x'"},
+      {{"--fullscreen=yes"}, kBad, 1, false, "'--fullscreen' takes no value"},
+      {{"--scale", "2", "extra"}, kBad, 1, false, "unexpected argument 'extra'"},
+      {{"--scale", "2", "--fullscreen"}, kBad, 1, false, "cannot be used together"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> strings = c.args;
+    strings.insert(strings.begin(), "driftbeam");
+    std::vector<char*> argv;
+    for (std::string& s : strings) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    Options options;
+    std::string error;
+    const ParseResult result =
+        ParseOptions(static_cast<int>(strings.size()), argv.data(), &options, &error);
+    const std::string line = ::testing::PrintToString(c.args);
+    EXPECT_EQ(result, c.result) << line;
+    if (result == kRun) {
+      EXPECT_TRUE(options.scale == c.scale && options.fullscreen == c.fullscreen) << line;
+    } else if (result == kBad) {
+      EXPECT_NE(error.find(c.error), std::string::npos) << line << ": " << error;
+    }
+  }
+}

@@ -1,0 +1,126 @@
+#!/bin/sh
+# The real game under Xvfb, driven with real key events (xdotool) and judged by captures of
+# what it shows (import, convert). Each check runs on a display of its own:
+#   xvfb-run -a -s "-screen 0 WxHx24" e2e.sh BINARY CHECK
+set -eu
+game=$1
+check=$2
+work=$(mktemp -d)
+pid=""
+cleanup() {
+  [ -z "$pid" ] || kill -9 "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' HUP INT TERM
+fail() {
+  echo "e2e $check: $*" >&2
+  exit 1
+}
+
+# A display just handed over by xvfb-run may refuse the first connections for a moment.
+tries=0
+until [ -z "${DISPLAY:-}" ] || xdpyinfo >/dev/null 2>&1; do
+  tries=$((tries + 1))
+  [ "$tries" -lt 50 ] || fail "the X display never came up"
+  sleep 0.1
+done
+
+# Starts the game with these arguments and waits for its window, which gets the keyboard:
+# no window manager runs here to hand it over.
+start() {
+  "$game" "$@" 2>"$work/stderr" &
+  pid=$!
+  win=$(timeout 10 xdotool search --sync --onlyvisible --name '^driftbeam$' | head -n 1) ||
+    fail "no window; stderr: $(cat "$work/stderr")"
+  xdotool windowfocus --sync "$win"
+  sleep 0.5
+}
+
+# The window (or with "root", the screen) as a PNG, and its size.
+grab() {
+  import -window "${1:-$win}" "png:$work/shot.png"
+  size=$(identify -format '%w %h' "$work/shot.png")
+}
+
+# How many pixels of the last capture within the box (x0 y0 x1 y1, half-open, y up from the
+# bottom edge as the game counts) have this colour, give or take 1 in each channel (or the
+# fuzz given).
+count() {
+  colour=$1 x0=$2 y0=$3 x1=$4 y1=$5
+  height=${size#* }
+  convert "$work/shot.png" -crop "$((x1 - x0))x$((y1 - y0))+$x0+$((height - y1))" +repage \
+    -fuzz "${6:-0.5%}" -fill white -opaque "$colour" -fill black +opaque white \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+
+# The HUD's opaque green; the ship and a full laser as they settle, redrawn over their trails.
+green='rgb(51,255,51)' ship='rgb(0,226,0)' laser='rgb(174,0,87)'
+
+# Ends the game with Escape; it must quit at once with status 0.
+quit() {
+  xdotool key Escape
+  for _ in 1 2 3 4 5 6 7 8 9 10; do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$pid" 2>/dev/null && fail "still running a second after Escape"
+  wait "$pid" || fail "exit status $? after Escape"
+  pid=""
+}
+
+case $check in
+  options-without-display)
+    unset DISPLAY
+    [ "$("$game" --version)" = "driftbeam 1.0.0" ] || fail "--version"
+    for o in --help --version --scale --fullscreen; do
+      "$game" --help | grep -q -- "$o" || fail "--help does not list $o"
+    done
+    for args in --bogus "--scale 0" "--scale 9" "--scale two" "--scale" stray \
+      "--scale 2 --fullscreen"; do
+      # shellcheck disable=SC2086
+      status=0 && "$game" $args >"$work/out" 2>"$work/err" || status=$?
+      [ "$status" = 2 ] || fail "$args: exit status $status"
+      [ "$(wc -l <"$work/err")" = 2 ] && [ ! -s "$work/out" ] || fail "$args: $(cat "$work/err")"
+      [ "$(tail -n 1 "$work/err")" = "Try 'driftbeam --help'." ] || fail "$args: no pointer to help"
+    done
+    status=0 && "$game" 2>"$work/err" || status=$?
+    [ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "no display: $status $(cat "$work/err")"
+    ;;
+  scale-too-large)
+    status=0 && "$game" --scale 2 2>"$work/err" || status=$?
+    [ "$status" = 1 ] || fail "exit status $status"
+    grep -q "largest scale that fits is 1" "$work/err" || fail "$(cat "$work/err")"
+    ;;
+  scale-two)
+    # Twice every place: the energy bar from x 240 to 440 on rows 10 to 30, the ship's base
+    # at (640, 480) and its nose 30 pixels above.
+    start --scale 2
+    grab
+    [ "$size" = "1280 960" ] || fail "window of $size"
+    [ "$(count "$green" 230 20 450 21)" = 200 ] || fail "energy bar row: $(count "$green" 230 20 450 21)"
+    [ "$(count "$green" 240 10 440 30)" = 4000 ] || fail "energy bar: $(count "$green" 240 10 440 30)"
+    [ "$(count "$green" 480 10 640 42)" -gt 200 ] || fail "score line"
+    [ "$(count "$ship" 630 480 650 510)" -gt 150 ] || fail "ship: $(count "$ship" 630 480 650 510)"
+    [ "$(count "$ship" 630 480 650 510)" = "$(count "$ship" 0 0 1280 960)" ] ||
+      fail "ship pixels away from (640, 480)"
+    quit
+    ;;
+  fullscreen-bars)
+    # 1280 x 720: the picture is 960 x 720 from x 160, and the bars on both sides stay black
+    # while the first lasers cross the picture.
+    start --fullscreen
+    lasers=0
+    for _ in 1 2 3 4 5 6 7 8 9 10 11 12; do
+      grab root
+      [ "$(count black 0 0 160 720)" = 115200 ] || fail "left bar is not black"
+      [ "$(count black 1120 0 1280 720)" = 115200 ] || fail "right bar is not black"
+      [ "$(count "$green" 160 0 1120 720)" -gt 300 ] || fail "no HUD in the picture"
+      lasers=$((lasers + $(count "$laser" 160 0 1120 720 3%)))
+      sleep 0.5
+    done
+    [ "$lasers" -gt 0 ] || fail "no laser crossed the picture"
+    quit
+    ;;
+  *) fail "no such check" ;;
+esac
