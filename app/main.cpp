@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 
+#include "app/buffer_age.h"
 #include "app/loop.h"
 #include "app/options.h"
 #include "app/window.h"
@@ -45,10 +46,23 @@ void Sleep(void*, uint32_t ms) {
   SDL_Delay(ms);
 }
 
+// Whether the platform reports the age of the back buffer, so that every frame looks.
+bool g_watchBackBuffer = false;
+
+// Where a swap may hand back a back buffer without the last frame, the frame keeps its own
+// copy of the picture from then on; the buffer in hand holds an older frame, or, at age 0,
+// anything at all.
+void WatchBackBuffer() {
+  if (!g_watchBackBuffer || PictureKept()) return;
+  const int age = BackBufferAge();
+  if (age != 1) KeepPicture(age == 0);
+}
+
 // The world never changes while a frame is drawn.
 void RunStep(void*) {
   UpdateWorld();
   RenderFrame();
+  WatchBackBuffer();
 }
 
 void KeyDown(void*, int sym) {
@@ -78,7 +92,13 @@ int Play(const Options& options) {
   SDL_GL_SwapBuffers();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   SetPicture(window.picture, window.width, window.height);
+  // Asked after the start-up swap, from the first frame on; where the platform cannot say,
+  // its swap keeps the picture and nothing more is asked.
+  const int age = BackBufferAge();
+  g_watchBackBuffer = age >= 0;
+  if (age >= 0 && age != 1) KeepPicture(true);
   MainLoop();
+  DropKeptPicture();
   FreeWorld();
   SDL_Quit();
   return 0;

@@ -94,5 +94,6 @@ GameOverLoad RunAtGameOver(double seconds) {
 }
 
 void CloseBenchWindow() {
+  DropKeptPicture();
   SDL_Quit();
 }

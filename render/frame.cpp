@@ -8,6 +8,7 @@
 #include "game/world.h"
 #include "render/entities.h"
 #include "render/font.h"
+#include "render/present.h"
 
 namespace {
 
@@ -83,6 +84,8 @@ void DrawEnergy() {
 }  // namespace
 
 void RenderFrame() {
+  // Where a swap may lose the picture, the frame's own copy of it comes back first.
+  RestoreKeptPicture();
   // Everything is set afresh each frame, so no state carries over but the picture itself.
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -103,5 +106,6 @@ void RenderFrame() {
   // Dead drones and done lasers are not skipped here: the tick decides what is still listed.
   for (const Drone* drone : g_drones) DrawDrone(*drone);
   for (const Laser* laser : g_lasers) DrawLaser(*laser);
+  SaveKeptPicture();
   SDL_GL_SwapBuffers();
 }

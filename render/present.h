@@ -1,6 +1,7 @@
-// How the picture reaches the window: where the 640 x 480 picture lies in it and how wide its
-// lines are drawn. The game's coordinates stay 640 x 480 everywhere; a larger window changes
-// only the viewport and the line widths.
+// How the picture reaches the window: where the 640 x 480 picture lies in it, how wide its
+// lines are drawn, and, where a buffer swap may lose the picture, the copy the frame keeps of
+// it. The game's coordinates stay 640 x 480 everywhere; a larger window changes only the
+// viewport and the line widths.
 #pragma once
 
 // The picture's place in the window, in pixels from its bottom left corner.
@@ -15,8 +16,28 @@ extern float g_lineScale;  // the picture's size over 640 x 480; every line widt
 
 // Fixes the picture's place once the window has been cleared at start-up. Where the picture
 // does not fill the window, nothing is ever drawn outside it, so the bars stay as black as the
-// start-up clear left them.
+// start-up clear left them. Frames rely on the swap to keep the picture until KeepPicture.
 void SetPicture(const PictureRect& picture, int windowWidth, int windowHeight);
 
 // glLineWidth for a width in the game's pixels.
 void SetLineWidth(float width);
+
+// From the next frame on, every frame draws back its own copy of the last picture before it
+// fades it, and copies the finished picture before the swap: for platforms whose swap hands
+// back a back buffer without the last frame. The copy starts from the back buffer as it is,
+// cleared to black first when `clearFirst` (its contents unknown). False, and nothing
+// changes, when the driver cannot hold the picture in one texture.
+bool KeepPicture(bool clearFirst);
+
+// Frees the copy before its window closes; frames rely on the swap again.
+void DropKeptPicture();
+
+// Whether frames keep their own copy of the picture.
+bool PictureKept();
+
+// The frame's two halves of the kept picture; they do nothing while the swap keeps it.
+void RestoreKeptPicture();
+void SaveKeptPicture();
+
+// Whether a space-separated list of extension names holds this one.
+bool HasExtension(const char* list, const char* name);

@@ -1,10 +1,14 @@
 #!/bin/sh
 # The real game under Xvfb, driven with real key events (xdotool) and judged by captures of
 # what it shows (import, convert). Each check runs on a display of its own:
-#   xvfb-run -a -s "-screen 0 WxHx24" e2e.sh BINARY CHECK
+#   xvfb-run -a -s "-screen 0 WxHx24" e2e.sh BINARY CHECK [LOST_SWAP_LIBRARY]
+# The library, preloaded into the game by the checks named lost-swap-*, stands in for a
+# desktop whose buffer swap loses the picture.
 set -eu
 game=$1
 check=$2
+preload=""
+case $check in lost-swap-*) preload=$3 ;; esac
 work=$(mktemp -d)
 pid=""
 cleanup() {
@@ -29,7 +33,7 @@ done
 # Starts the game with these arguments and waits for its window, which gets the keyboard:
 # no window manager runs here to hand it over.
 start() {
-  "$game" "$@" 2>"$work/stderr" &
+  LD_PRELOAD=$preload "$game" "$@" 2>"$work/stderr" &
   pid=$!
   win=$(timeout 10 xdotool search --sync --onlyvisible --name '^driftbeam$' | head -n 1) ||
     fail "no window; stderr: $(cat "$work/stderr")"
@@ -55,7 +59,17 @@ count() {
 }
 
 # The HUD's opaque green; the ship and a full laser as they settle, redrawn over their trails.
-green='rgb(51,255,51)' ship='rgb(0,226,0)' laser='rgb(174,0,87)'
+green='rgb(51,255,51)' ship='rgb(0,226,0)' laser='rgb(174,0,87)' magenta='rgb(255,0,255)'
+
+# Left alone, the ship is caught by the first waves within some ten seconds.
+wait_for_game_over() {
+  for _ in $(seq 120); do
+    grab
+    [ "$(count 'rgb(255,0,0)' 128 270 512 350)" -gt 200 ] && return 0
+    sleep 0.25
+  done
+  fail "no \"game over\" within 30 s"
+}
 
 # Ends the game with Escape; it must quit at once with status 0.
 quit() {
@@ -106,9 +120,9 @@ case $check in
       fail "ship pixels away from (640, 480)"
     quit
     ;;
-  fullscreen-bars)
+  fullscreen-bars | lost-swap-fullscreen-bars)
     # 1280 x 720: the picture is 960 x 720 from x 160, and the bars on both sides stay black
-    # while the first lasers cross the picture.
+    # while the first lasers cross the picture, also where every swap spoils the back buffer.
     start --fullscreen
     lasers=0
     for _ in 1 2 3 4 5 6 7 8 9 10 11 12; do
@@ -116,11 +130,27 @@ case $check in
       [ "$(count black 0 0 160 720)" = 115200 ] || fail "left bar is not black"
       [ "$(count black 1120 0 1280 720)" = 115200 ] || fail "right bar is not black"
       [ "$(count "$green" 160 0 1120 720)" -gt 300 ] || fail "no HUD in the picture"
+      [ "$(count "$magenta" 0 0 1280 720)" = 0 ] || fail "a spoiled back buffer shows"
       lasers=$((lasers + $(count "$laser" 160 0 1120 720 3%)))
       sleep 0.5
     done
     [ "$lasers" -gt 0 ] || fail "no laser crossed the picture"
     quit
+    ;;
+  lost-swap-game-over)
+    # No keys: the same game to the same death, and the same picture once it has settled,
+    # whether or not every swap loses the back buffer.
+    for run in kept lost; do
+      [ "$run" = kept ] && preload="" || preload=$3
+      start
+      wait_for_game_over
+      sleep 2
+      grab
+      cp "$work/shot.png" "$work/$run.png"
+      quit
+    done
+    differ=$(compare -metric AE "$work/kept.png" "$work/lost.png" null: 2>&1) || true
+    [ "$differ" = 0 ] || fail "$differ pixels differ at \"game over\""
     ;;
   *) fail "no such check" ;;
 esac
