@@ -1,7 +1,6 @@
 #include "app/buffer_age.h"
 
 #include <GL/glx.h>
-#include <SDL.h>
 
 #include "render/present.h"
 
@@ -10,9 +9,6 @@
 #endif
 
 int BackBufferAge() {
-  // The SDL2-backed SDL 1.2 (versions from 1.2.50 on) draws into an offscreen buffer of its
-  // own, which keeps the picture whatever its window's buffers do.
-  if (SDL_Linked_Version()->patch >= 50) return -1;
   Display* display = glXGetCurrentDisplay();
   const GLXDrawable drawable = glXGetCurrentDrawable();
   if (display == nullptr || drawable == 0) return -1;

@@ -7,9 +7,12 @@
 #include <string>
 
 #include "app/buffer_age.h"
+#include "app/events.h"
 #include "app/loop.h"
 #include "app/options.h"
 #include "app/window.h"
+#include "demo/recorder.h"
+#include "demo/replay.h"
 #include "game/player.h"
 #include "game/world.h"
 #include "render/font.h"
@@ -17,26 +20,6 @@
 #include "render/present.h"
 
 namespace {
-
-bool PollSdlEvent(void*, LoopEvent* event) {
-  SDL_Event e;
-  if (!SDL_PollEvent(&e)) return false;
-  switch (e.type) {
-    case SDL_KEYDOWN:
-      *event = {LoopEventType::kKeyDown, static_cast<int>(e.key.keysym.sym)};
-      break;
-    case SDL_KEYUP:
-      *event = {LoopEventType::kKeyUp, static_cast<int>(e.key.keysym.sym)};
-      break;
-    case SDL_QUIT:
-      *event = {LoopEventType::kQuit, 0};
-      break;
-    default:
-      *event = {LoopEventType::kOther, 0};
-      break;
-  }
-  return true;
-}
 
 uint32_t ReadSdlClock(void*) {
   return SDL_GetTicks();
@@ -58,35 +41,89 @@ void WatchBackBuffer() {
   if (age != 1) KeepPicture(age == 0);
 }
 
+// What the session does besides play: write the game down, or play a recording back.
+struct Session {
+  Recorder* recorder;  // set with --record
+  Replay* replay;      // set with --replay
+};
+
 // The world never changes while a frame is drawn.
-void RunStep(void*) {
-  UpdateWorld();
+void RunStep(void* context) {
+  const Session& session = *static_cast<Session*>(context);
+  if (session.recorder != nullptr) {
+    RecordedStep(session.recorder);
+  } else if (session.replay != nullptr) {
+    ReplayStep(session.replay);  // nothing more once it is over: the pass draws, then ends
+  } else {
+    UpdateWorld();
+  }
   RenderFrame();
   WatchBackBuffer();
 }
 
-void KeyDown(void*, int sym) {
+// A replay hears nothing from the keyboard but Escape, which the loop handles itself.
+void KeyDown(void* context, int sym) {
+  const Session& session = *static_cast<Session*>(context);
+  if (session.replay != nullptr) return;
+  if (session.recorder != nullptr) RecordKey(session.recorder, true, sym);
   OnKeyDown(sym);
 }
-void KeyUp(void*, int sym) {
+void KeyUp(void* context, int sym) {
+  const Session& session = *static_cast<Session*>(context);
+  if (session.replay != nullptr) return;
+  if (session.recorder != nullptr) RecordKey(session.recorder, false, sym);
   OnKeyUp(sym);
 }
 
-void MainLoop() {
-  const LoopHooks hooks = {nullptr, PollSdlEvent, ReadSdlClock, RunStep, KeyDown, KeyUp, Sleep};
-  RunMainLoop(hooks);
+// The end of a replay closes the window as the player would.
+bool PollEvent(void* context, LoopEvent* event) {
+  const Session& session = *static_cast<Session*>(context);
+  if (session.replay != nullptr && session.replay->over) {
+    *event = {LoopEventType::kQuit, 0};
+    return true;
+  }
+  return PollSdlEvent(context, event);
 }
 
+// A recording is read whole, or its file created, before any window opens: a fault in
+// either is the player's to mend, and a window would only hide the message.
 int Play(const Options& options) {
-  Window window;
+  Recorder recorder;
+  Recording recording;
+  Replay replay;
+  Session session = {nullptr, nullptr};
   std::string error;
+  if (!options.replay.empty() && !LoadRecording(options.replay.c_str(), &recording, &error)) {
+    std::fprintf(stderr, "driftbeam: %s: %s\n", options.replay.c_str(), error.c_str());
+    return 1;
+  }
+  if (!options.record.empty()) {
+    if (!StartRecorder(options.record.c_str(), &recorder, &error)) {
+      std::fprintf(stderr, "driftbeam: %s\n", error.c_str());
+      return 1;
+    }
+    session.recorder = &recorder;
+  } else if (!options.replay.empty()) {
+    StartReplay(recording, &replay);
+    if (replay.over && !replay.fault.empty()) {
+      std::fprintf(stderr, "driftbeam: %s: %s\n", options.replay.c_str(), replay.fault.c_str());
+      FreeWorld();
+      return 1;
+    }
+    session.replay = &replay;
+  } else {
+    NewGame();
+  }
+  Window window;
   if (!OpenWindow(options, &window, &error)) {
     std::fprintf(stderr, "driftbeam: %s\n", error.c_str());
+    if (session.recorder != nullptr) StopRecorder(session.recorder, &error);
+    FreeWorld();
     SDL_Quit();
     return 1;
   }
+  OpenGamepads();
   BuildFont();
-  NewGame();
   // Both buffers start black; from here on frames fade the picture instead of clearing it.
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   SDL_GL_SwapBuffers();
@@ -97,11 +134,31 @@ int Play(const Options& options) {
   const int age = BackBufferAge();
   g_watchBackBuffer = age >= 0;
   if (age >= 0 && age != 1) KeepPicture(true);
-  MainLoop();
+  const LoopHooks hooks = {&session, PollEvent, ReadSdlClock, RunStep, KeyDown, KeyUp, Sleep};
+  RunMainLoop(hooks);
   DropKeptPicture();
+  CloseGamepads();
+  int status = 0;
+  if (session.recorder != nullptr && !StopRecorder(session.recorder, &error)) {
+    std::fprintf(stderr, "driftbeam: %s: %s\n", options.record.c_str(), error.c_str());
+    status = 1;
+  }
+  if (session.replay != nullptr && !replay.fault.empty()) {
+    std::fprintf(stderr, "driftbeam: %s: %s\n", options.replay.c_str(), replay.fault.c_str());
+    status = 1;
+  }
   FreeWorld();
   SDL_Quit();
-  return 0;
+  return status;
+}
+
+// Needs no window and no display: the world alone, as fast as it ticks.
+int Check(const Options& options) {
+  std::string line;
+  const bool exact = CheckRecording(options.check.c_str(), &line);
+  FreeWorld();
+  std::fprintf(exact ? stdout : stderr, "%s%s\n", exact ? "" : "driftbeam: ", line.c_str());
+  return exact ? 0 : 1;
 }
 
 }  // namespace
@@ -125,7 +182,7 @@ int main(int argc, char* argv[]) {
       break;
   }
   try {
-    return Play(options);
+    return options.check.empty() ? Play(options) : Check(options);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "driftbeam: %s\n", e.what());
     SDL_Quit();

@@ -13,19 +13,26 @@ const char kUsage[] =
     "      --version     show the version and exit\n"
     "      --scale N     a window N times as large, N from 1 to 8 (default 1: 640x480)\n"
     "      --fullscreen  fill the screen at its own resolution, the picture centred\n"
+    "      --record FILE   write the game as it is played to FILE\n"
+    "      --replay FILE   play the recording in FILE back in the window, then exit\n"
+    "      --check FILE    replay FILE without a window: its games, best score and steps,\n"
+    "                      and whether it replays exactly (exit status 0) or not (1)\n"
     "\n"
     "Controls: arrow keys steer (Up thrust, Down reverse, Left and Right turn), z fires the\n"
     "beam while held, any key starts a new game after \"game over\", Escape quits.\n";
 
 namespace {
 
-enum : int { kOptVersion = 256, kOptScale, kOptFullscreen };
+enum : int { kOptVersion = 256, kOptScale, kOptFullscreen, kOptRecord, kOptReplay, kOptCheck };
 
 constexpr option kLongOptions[] = {
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, kOptVersion},
     {"scale", required_argument, nullptr, kOptScale},
     {"fullscreen", no_argument, nullptr, kOptFullscreen},
+    {"record", required_argument, nullptr, kOptRecord},
+    {"replay", required_argument, nullptr, kOptReplay},
+    {"check", required_argument, nullptr, kOptCheck},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -83,6 +90,17 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
       case kOptFullscreen:
         options->fullscreen = true;
         break;
+      case kOptRecord:
+      case kOptReplay:
+      case kOptCheck:
+        if (*optarg == '\0') {
+          *error = "option '" + typed + "' needs a file name";
+          return ParseResult::kUsageError;
+        }
+        (c == kOptRecord   ? options->record
+         : c == kOptReplay ? options->replay
+                           : options->check) = optarg;
+        break;
       case ':':
         *error = "option '" + typed + "' needs a value";
         return ParseResult::kUsageError;
@@ -103,9 +121,23 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
     *error = std::string("unexpected argument '") + argv[optind] + "'";
     return ParseResult::kUsageError;
   }
-  if (scaleGiven && options->fullscreen) {
-    *error = "--scale and --fullscreen cannot be used together";
-    return ParseResult::kUsageError;
+  // A recorded game is played, or a recording is watched or checked: one of the three.
+  const struct {
+    bool given;
+    const char* name;
+  } conflicts[][2] = {
+      {{scaleGiven, "--scale"}, {options->fullscreen, "--fullscreen"}},
+      {{!options->record.empty(), "--record"}, {!options->replay.empty(), "--replay"}},
+      {{!options->record.empty(), "--record"}, {!options->check.empty(), "--check"}},
+      {{!options->replay.empty(), "--replay"}, {!options->check.empty(), "--check"}},
+      {{!options->check.empty(), "--check"}, {scaleGiven, "--scale"}},
+      {{!options->check.empty(), "--check"}, {options->fullscreen, "--fullscreen"}},
+  };
+  for (const auto& pair : conflicts) {
+    if (pair[0].given && pair[1].given) {
+      *error = std::string(pair[0].name) + " and " + pair[1].name + " cannot be used together";
+      return ParseResult::kUsageError;
+    }
   }
   return ParseResult::kRun;
 }

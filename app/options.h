@@ -8,6 +8,9 @@ constexpr int kMaxScale = 8;  // 5120 x 3840: past any screen there is
 struct Options {
   int scale = 1;            // the window is 640 x 480 times this
   bool fullscreen = false;  // the whole screen, the picture as large as it fits
+  std::string record;       // write the game played to this file
+  std::string replay;       // play this recording back in the window
+  std::string check;        // replay this recording without a window and say if it holds
 };
 
 enum class ParseResult { kRun, kHelp, kVersion, kUsageError };

@@ -34,6 +34,12 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
       {{"--fullscreen=yes"}, kBad, 1, false, "'--fullscreen' takes no value"},
       {{"--scale", "2", "extra"}, kBad, 1, false, "unexpected argument 'extra'"},
       {{"--scale", "2", "--fullscreen"}, kBad, 1, false, "cannot be used together"},
+      {{"--record", "a", "--replay", "b"}, kBad, 1, false, "--record and --replay cannot"},
+      {{"--check", "a", "--record", "b"}, kBad, 1, false, "--record and --check cannot"},
+      {{"--check", "a", "--fullscreen"}, kBad, 1, false, "--check and --fullscreen cannot"},
+      {{"--check", "a", "--scale", "2"}, kBad, 1, false, "--check and --scale cannot"},
+      {{"--record="}, kBad, 1, false, "'--record' needs a file name"},
+      {{"--replay", "a", "--scale", "2"}, kRun, 2, false, ""},
   };
   for (const auto& c : cases) {
     std::vector<std::string> strings = c.args;

@@ -1,13 +1,14 @@
 #!/bin/sh
 # The real game under Xvfb, driven with real key events (xdotool) and judged by captures of
 # what it shows (import, convert). Each check runs on a display of its own:
-#   xvfb-run -a -s "-screen 0 WxHx24" e2e.sh BINARY CHECK [LOST_SWAP_LIBRARY]
+#   xvfb-run -a -s "-screen 0 WxHx24" e2e.sh BINARY CHECK LOST_SWAP_LIBRARY CLOSE_WINDOW
 # The library, preloaded into the game by the checks named lost-swap-*, stands in for a
-# desktop whose buffer swap loses the picture.
+# desktop whose buffer swap loses the picture; the program asks a window to close.
 set -eu
 game=$1
 check=$2
 preload=""
+closer=${4:-}
 case $check in lost-swap-*) preload=$3 ;; esac
 work=$(mktemp -d)
 pid=""
@@ -58,8 +59,13 @@ count() {
     -format '%[fx:round(mean*w*h)]' info:
 }
 
-# The HUD's opaque green; the ship and a full laser as they settle, redrawn over their trails.
+# The HUD's opaque green; the ship, the beam and a full laser as they settle, redrawn over
+# their trails.
 green='rgb(51,255,51)' ship='rgb(0,226,0)' laser='rgb(174,0,87)' magenta='rgb(255,0,255)'
+beam='rgb(0,0,255)'
+
+# The energy bar's length: its middle row from x 120, where a full bar ends at 220.
+energy() { count "$green" 120 10 240 11; }
 
 # Left alone, the ship is caught by the first waves within some ten seconds.
 wait_for_game_over() {
@@ -71,15 +77,16 @@ wait_for_game_over() {
   fail "no \"game over\" within 30 s"
 }
 
-# Ends the game with Escape; it must quit at once with status 0.
+# Ends the game with Escape, or with the window's close button; it must quit at once with
+# status 0.
 quit() {
-  xdotool key Escape
+  if [ "${1:-}" = close ]; then "$closer" "$win"; else xdotool key Escape; fi
   for _ in 1 2 3 4 5 6 7 8 9 10; do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
-  kill -0 "$pid" 2>/dev/null && fail "still running a second after Escape"
-  wait "$pid" || fail "exit status $? after Escape"
+  kill -0 "$pid" 2>/dev/null && fail "still running a second after ${1:-Escape}"
+  wait "$pid" || fail "exit status $? after ${1:-Escape}"
   pid=""
 }
 
@@ -87,7 +94,7 @@ case $check in
   options-without-display)
     unset DISPLAY
     [ "$("$game" --version)" = "driftbeam 1.0.0" ] || fail "--version"
-    for o in --help --version --scale --fullscreen; do
+    for o in --help --version --scale --fullscreen --record --replay --check; do
       "$game" --help | grep -q -- "$o" || fail "--help does not list $o"
     done
     for args in --bogus "--scale 0" "--scale 9" "--scale two" "--scale" stray \
@@ -98,8 +105,36 @@ case $check in
       [ "$(wc -l <"$work/err")" = 2 ] && [ ! -s "$work/out" ] || fail "$args: $(cat "$work/err")"
       [ "$(tail -n 1 "$work/err")" = "Try 'driftbeam --help'." ] || fail "$args: no pointer to help"
     done
-    status=0 && "$game" 2>"$work/err" || status=$?
-    [ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "no display: $status $(cat "$work/err")"
+    for display in "" :4093; do
+      status=0 && DISPLAY=$display "$game" 2>"$work/err" || status=$?
+      [ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "no display: $status $(cat "$work/err")"
+    done
+    ;;
+  play)
+    # The HUD and the ship at the centre; Up moves the ship up, z fires a beam that drains the
+    # bar, which refills once z is let go; Escape quits at once in the middle of a turn.
+    start
+    grab
+    [ "$size" = "640 480" ] || fail "window of $size"
+    [ "$(energy)" = 100 ] || fail "energy bar of $(energy)"
+    [ "$(count "$green" 240 5 400 22)" -gt 50 ] || fail "no score line"
+    [ "$(count "$green" 440 10 600 27)" -gt 50 ] || fail "no best score line"
+    [ "$(count "$green" 40 5 110 22)" -gt 30 ] || fail "no energy label"
+    [ "$(count "$ship" 310 235 331 260)" -gt 20 ] || fail "no ship at the centre"
+    [ "$(count "$ship" 310 235 331 260)" = "$(count "$ship" 0 40 640 480)" ] || fail "ship away"
+    xdotool keydown Up sleep 1 keyup Up
+    grab
+    [ "$(count "$ship" 0 275 640 480 20%)" -gt 20 ] || fail "Up did not move the ship up"
+    xdotool keydown z sleep 0.4
+    grab
+    drained=$(energy)
+    [ "$drained" -lt 90 ] || fail "the beam cost nothing: $drained"
+    [ "$(count "$beam" 0 40 640 480 40%)" -gt 50 ] || fail "no beam"
+    xdotool keyup z sleep 0.4
+    grab
+    [ "$(energy)" -gt "$drained" ] || fail "no refill after z"
+    xdotool keydown Left
+    quit
     ;;
   scale-too-large)
     status=0 && "$game" --scale 2 2>"$work/err" || status=$?
@@ -118,7 +153,7 @@ case $check in
     [ "$(count "$ship" 630 480 650 510)" -gt 150 ] || fail "ship: $(count "$ship" 630 480 650 510)"
     [ "$(count "$ship" 630 480 650 510)" = "$(count "$ship" 0 0 1280 960)" ] ||
       fail "ship pixels away from (640, 480)"
-    quit
+    quit close
     ;;
   fullscreen-bars | lost-swap-fullscreen-bars)
     # 1280 x 720: the picture is 960 x 720 from x 160, and the bars on both sides stay black
@@ -151,6 +186,32 @@ case $check in
     done
     differ=$(compare -metric AE "$work/kept.png" "$work/lost.png" null: 2>&1) || true
     [ "$differ" = 0 ] || fail "$differ pixels differ at \"game over\""
+    ;;
+  record-replay-check)
+    # A game played with real keys and ended with Escape replays exactly, headless, the same
+    # line twice; in a window it plays to its end and exits 0; a damaged copy is refused.
+    start --record "$work/game.rec"
+    xdotool keydown Left keydown z
+    sleep 1
+    xdotool keyup z keyup Left
+    wait_for_game_over
+    xdotool key space
+    sleep 1
+    quit
+    first=$(DISPLAY= "$game" --check "$work/game.rec") || fail "--check: $first"
+    [ "$(DISPLAY= "$game" --check "$work/game.rec")" = "$first" ] || fail "a second check differs"
+    echo "$first" | grep -q "^$work/game.rec: 2 games, best score [0-9]*, [0-9]* steps: replays exactly$" ||
+      fail "--check says: $first"
+    timeout 60 "$game" --replay "$work/game.rec" 2>"$work/stderr" ||
+      fail "--replay: status $?: $(cat "$work/stderr")"
+    sed '5s/^./&&/' "$work/game.rec" >"$work/damaged.rec"
+    for mode in --check --replay; do
+      status=0 && DISPLAY= "$game" $mode "$work/damaged.rec" 2>"$work/err" || status=$?
+      [ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "$mode damaged: $(cat "$work/err")"
+      grep -q "damaged at line 5" "$work/err" || fail "$mode damaged: $(cat "$work/err")"
+    done
+    status=0 && DISPLAY= "$game" --record /nonexistent/game.rec 2>"$work/err" || status=$?
+    [ "$status" = 1 ] && grep -q "cannot write" "$work/err" || fail "unwritable: $(cat "$work/err")"
     ;;
   *) fail "no such check" ;;
 esac

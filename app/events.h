@@ -1,0 +1,12 @@
+// SDL's events as the loop's: keys, the window closed, and gamepads turned into keys.
+#pragma once
+
+#include "app/loop.h"
+
+// Opens every joystick present. With none, or no joystick support, nothing changes and
+// nothing is said: the keyboard plays as ever. SDL 1.2 sees only pads connected by now.
+void OpenGamepads();
+void CloseGamepads();
+
+// The loop's pollEvent over SDL's queue; `context` is unused.
+bool PollSdlEvent(void* context, LoopEvent* event);

@@ -1,0 +1,92 @@
+#include "demo/replay.h"
+
+#include <algorithm>
+
+#include "demo/checkpoint.h"
+#include "game/player.h"
+#include "game/world.h"
+
+namespace {
+
+void Stop(Replay* replay, const char* fault) {
+  replay->over = true;
+  if (fault != nullptr) replay->fault = fault + std::to_string(replay->steps);
+}
+
+// A recording cut short is replayed as far as its checkpoints go, and no further.
+void CheckEnd(Replay* replay) {
+  const Recording& recording = *replay->recording;
+  if (replay->steps < JustifiedSteps(recording)) return;
+  if (!recording.complete) {
+    Stop(replay, "ends early at step ");
+  } else if (!(TakeCheckpoint(replay->steps) == recording.end)) {
+    Stop(replay, "differs from the recording at step ");
+  } else {
+    Stop(replay, nullptr);
+  }
+}
+
+}  // namespace
+
+void StartReplay(const Recording& recording, Replay* replay) {
+  *replay = {&recording, 0, 0, 0, 1, false, ""};
+  uint32_t fingerprint[kFingerprintValues];
+  TakeRandFingerprint(fingerprint);
+  g_bestScore = 0;
+  NewGame();
+  if (!std::equal(fingerprint, fingerprint + kFingerprintValues, recording.fingerprint)) {
+    // Not a difference in the game: the same keys make another game under another sequence.
+    replay->over = true;
+    replay->fault = "recorded with another C library's random sequence";
+    return;
+  }
+  CheckEnd(replay);
+}
+
+void ReplayStep(Replay* replay) {
+  if (replay->over) return;
+  const std::vector<KeyRecord>& keys = replay->recording->keys;
+  for (; replay->key < keys.size() && keys[replay->key].step == replay->steps; ++replay->key) {
+    const KeyRecord& key = keys[replay->key];
+    if (key.down) {
+      if (g_gameOver) ++replay->games;
+      OnKeyDown(key.sym);
+    } else {
+      OnKeyUp(key.sym);
+    }
+  }
+  const bool ended = StepWorld();
+  ++replay->steps;
+  // A checkpoint where the game writes one, and none where it does not.
+  const std::vector<Checkpoint>& checkpoints = replay->recording->checkpoints;
+  const bool due = ended || replay->steps % kCheckpointEvery == 0;
+  const bool listed = replay->checkpoint < checkpoints.size() &&
+                      checkpoints[replay->checkpoint].step == replay->steps;
+  if (due != listed ||
+      (due && !(checkpoints[replay->checkpoint] == TakeCheckpoint(replay->steps)))) {
+    Stop(replay, "differs from the recording at step ");
+    return;
+  }
+  if (listed) ++replay->checkpoint;
+  CheckEnd(replay);
+}
+
+bool CheckRecording(const char* path, std::string* line) {
+  Recording recording;
+  std::string error;
+  if (!LoadRecording(path, &recording, &error)) {
+    *line = std::string(path) + ": " + error;
+    return false;
+  }
+  Replay replay;
+  StartReplay(recording, &replay);
+  while (!replay.over) ReplayStep(&replay);
+  if (!replay.fault.empty()) {
+    *line = std::string(path) + ": " + replay.fault;
+    return false;
+  }
+  *line = std::string(path) + ": " + std::to_string(replay.games) +
+          (replay.games == 1 ? " game" : " games") + ", best score " + std::to_string(g_bestScore) +
+          ", " + std::to_string(replay.steps) + " steps: replays exactly";
+  return true;
+}

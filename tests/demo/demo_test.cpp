@@ -1,0 +1,155 @@
+// Recordings: kept games that must replay exactly, pinning the whole simulation from
+// start-up through several games into the last tier; and every kind of bad file, refused
+// with one line that names what is wrong.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include "demo/checkpoint.h"
+#include "demo/recorder.h"
+#include "demo/replay.h"
+#include "game/player.h"
+#include "game/world.h"
+
+namespace {
+
+const std::string kDir = DEMO_TEST_DIR;
+const std::string kScratch = "demo_test_scratch.rec";
+
+std::string Check(const std::string& path) {
+  std::string line;
+  CheckRecording(path.c_str(), &line);
+  FreeWorld();
+  return line;
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Spill(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// A short game played by the recorder: a turn with the beam on, a death, a new game.
+std::string RecordAGame() {
+  Recorder recorder;
+  std::string error;
+  EXPECT_TRUE(StartRecorder(kScratch.c_str(), &recorder, &error)) << error;
+  for (const int sym : {kKeyLeft, kKeyFire, kKeyUp}) {
+    RecordKey(&recorder, true, sym);
+    OnKeyDown(sym);
+    for (int i = 0; i < 40; ++i) RecordedStep(&recorder);
+  }
+  while (!g_gameOver) RecordedStep(&recorder);
+  RecordKey(&recorder, true, 'a');
+  OnKeyDown('a');
+  for (int i = 0; i < 150; ++i) RecordedStep(&recorder);
+  EXPECT_TRUE(StopRecorder(&recorder, &error)) << error;
+  FreeWorld();
+  return Slurp(kScratch);
+}
+
+// A file of records as the game would chain them, whatever their numbers say.
+std::string Written(const uint32_t fingerprint[], const std::function<void(RecordingFile*)>& body,
+                    Checkpoint end) {
+  RecordingFile out;
+  std::string error;
+  EXPECT_TRUE(CreateRecording(kScratch.c_str(), fingerprint, &out, &error));
+  body(&out);
+  EXPECT_TRUE(CloseRecording(&out, end, &error));
+  return Slurp(kScratch);
+}
+
+}  // namespace
+
+TEST(Recordings, KeptGamesReplayExactlyAndTheSameEveryTime) {
+  const struct {
+    const char* file;
+    const char* line;
+  } kept[] = {
+      {"ordinary.rec", "4 games, best score 7800, 5783 steps: replays exactly"},
+      {"deep.rec", "1 game, best score 205938, 10855 steps: replays exactly"},
+  };
+  for (const auto& k : kept) {
+    const std::string path = kDir + "/" + k.file;
+    EXPECT_EQ(Check(path), path + ": " + k.line);
+    EXPECT_EQ(Check(path), path + ": " + k.line) << "a second check in the same process";
+  }
+}
+
+TEST(Recordings, EveryDamagedOrForeignFileIsRefusedWithWhatIsWrong) {
+  const std::string good = RecordAGame();
+  ASSERT_NE(Check(kScratch).find(": 2 games, best score "), std::string::npos) << Check(kScratch);
+  const size_t lines = std::count(good.begin(), good.end(), '\n');
+  ASSERT_GT(lines, 6u);
+  const size_t second = good.find('\n') + 1;
+  const size_t middle = good.find('\n', good.size() / 2) + 1;
+  uint32_t fingerprint[kFingerprintValues];
+  TakeRandFingerprint(fingerprint);
+  uint32_t foreign[kFingerprintValues] = {1, 2, 3, 4};
+  const Checkpoint end = {0, 0, 0, 0, 0x42c80000, 0};
+  auto keys = [&](std::initializer_list<KeyRecord> records) {
+    return Written(
+        fingerprint,
+        [&](RecordingFile* out) {
+          for (const auto& k : records) WriteKey(out, k);
+        },
+        end);
+  };
+  std::string flipped = good;
+  flipped[middle + 2] ^= 1;
+  const struct {
+    const char* what;
+    std::string text;
+    const char* fault;
+  } cases[] = {
+      {"empty", "", "not a recording"},
+      {"random bytes", std::string("\x7f\x45\x4c\x46\x02\x01\x00\xff\n\x13", 10),
+       "not a recording"},
+      {"plain text", "driftbeam is a game\n", "not a recording"},
+      {"bytes put in front", "#" + good, "not a recording"},
+      {"a newer format", "driftbeam-recording 2 game 9.0 rand 0 *00000000\n", "format"},
+      {"cut in the middle", good.substr(0, middle + 5), "ends early at step "},
+      {"cut after a line", good.substr(0, middle), "ends early at step "},
+      {"one byte changed", flipped, "damaged at line"},
+      {"a line lost", good.substr(0, second) + good.substr(good.find('\n', second) + 1),
+       "damaged at line 2"},
+      {"something after the end", good + good.substr(second), "damaged at line"},
+      {"a line of a megabyte", good.substr(0, second) + std::string(1 << 20, 'k'),
+       "damaged at line 2"},
+      {"steps out of order", keys({{5, true, kKeyUp}, {4, false, kKeyUp}}), "damaged at line 3"},
+      {"a step of 2^40", keys({{int64_t{1} << 40, true, kKeyUp}}), "damaged at line 2"},
+      {"a negative step", keys({{-1, true, kKeyUp}}), "damaged at line 2"},
+      {"an unknown key", keys({{0, true, 5000}}), "damaged at line 2"},
+      {"a step with no checkpoint before it", keys({{100, true, kKeyUp}}), "damaged at line 2"},
+      {"an end past its checkpoints",
+       Written(fingerprint, [](RecordingFile*) {}, {250, 0, 0, 0, 0, 0}), "damaged at line 2"},
+      {"a checkpoint that differs",
+       Written(fingerprint,
+               [](RecordingFile* out) {
+                 WriteCheckpoint(out, {100, 99, 0, 0, 0, 0});
+               },
+               {100, 0, 0, 0, 0, 0}),
+       "differs from the recording at step 100"},
+      {"a key moved", keys({{0, true, kKeyUp}}), "differs from the recording at step 0"},
+      {"another random sequence",
+       Written(
+           foreign, [](RecordingFile*) {}, end),
+       "another C library's random sequence"},
+  };
+  for (const auto& c : cases) {
+    Spill(kScratch, c.text);
+    const std::string line = Check(kScratch);
+    EXPECT_NE(line.find(c.fault), std::string::npos) << c.what << ": " << line;
+    EXPECT_EQ(line.find('\n'), std::string::npos) << c.what;
+  }
+  EXPECT_NE(Check(".").find(": cannot be read: Is a directory"), std::string::npos);
+  EXPECT_NE(Check("no/such.rec").find(": cannot be read: No such file"), std::string::npos);
+  std::remove(kScratch.c_str());
+}

@@ -1,0 +1,129 @@
+// Writes the recordings that the tests replay, by playing the game headless through the same
+// recorder as the game: `make_recording FILE ordinary` plays a few short games with keys held
+// and let go at random, `make_recording FILE deep` keeps one ship alive into the last tier by
+// trying every move a few seconds ahead in a forked copy of the whole process, then plays the
+// best. Not a test itself; the recordings it wrote are kept in tests/demo/.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "demo/recorder.h"
+#include "game/player.h"
+#include "game/world.h"
+
+namespace {
+
+constexpr int kKeys[] = {kKeyFire, kKeyUp, kKeyDown, kKeyLeft, kKeyRight};
+constexpr int kKeyCount = 5;
+
+Recorder g_recorder;
+unsigned g_held = 0;  // bit i: kKeys[i] is down
+
+void Hold(unsigned keys) {
+  for (int i = 0; i < kKeyCount; ++i) {
+    const unsigned bit = 1u << i;
+    if ((g_held & bit) == (keys & bit)) continue;
+    const bool down = (keys & bit) != 0;
+    RecordKey(&g_recorder, down, kKeys[i]);
+    down ? OnKeyDown(kKeys[i]) : OnKeyUp(kKeys[i]);
+  }
+  g_held = keys;
+}
+
+// A new game, as a player starts one: a key other than the game's.
+void Restart() {
+  Hold(0);
+  RecordKey(&g_recorder, true, ' ');
+  OnKeyDown(' ');
+  RecordKey(&g_recorder, false, ' ');
+  OnKeyUp(' ');
+}
+
+// Its own generator: the game's rand must see only the game's draws.
+uint32_t g_state = 2026;
+unsigned Random(unsigned below) {
+  g_state = g_state * 1103515245u + 12345u;
+  return (g_state >> 16) % below;
+}
+
+void PlayOrdinary() {
+  for (int game = 0; game < 4; ++game) {
+    while (!g_gameOver) {
+      if (Random(20) == 0) Hold(g_held ^ (1u << Random(kKeyCount)));
+      RecordedStep(&g_recorder);
+    }
+    for (int i = 0; i < 50; ++i) RecordedStep(&g_recorder);
+    if (game < 3) Restart();
+  }
+}
+
+// The ticks a ship survives, up to `ahead`, holding `keys` from now on; score breaks ties.
+long Try(unsigned keys, int ahead) {
+  for (int i = 0; i < kKeyCount; ++i) {
+    const bool down = (keys >> i) & 1u;
+    if (down != (((g_held >> i) & 1u) != 0)) down ? OnKeyDown(kKeys[i]) : OnKeyUp(kKeys[i]);
+  }
+  int survived = 0;
+  while (survived < ahead && !g_gameOver) {
+    UpdateWorld();
+    ++survived;
+  }
+  return survived * 1000000L + g_player->score;
+}
+
+void PlayDeep(int lastTick) {
+  constexpr int kEvery = 10, kAhead = 200;
+  while (!g_gameOver && g_tick < lastTick) {
+    long best = -1;
+    unsigned bestKeys = g_held;
+    for (unsigned keys = 0; keys < (1u << kKeyCount); ++keys) {
+      if ((keys & 6u) == 6u || (keys & 24u) == 24u) continue;  // up and down, left and right
+      int pipes[2];
+      if (pipe(pipes) != 0) return;
+      const pid_t child = fork();
+      if (child == 0) {
+        const long value = Try(keys, kAhead);
+        if (write(pipes[1], &value, sizeof value) != sizeof value) _exit(1);
+        _exit(0);
+      }
+      long value = -1;
+      close(pipes[1]);
+      if (read(pipes[0], &value, sizeof value) != sizeof value) value = -1;
+      close(pipes[0]);
+      waitpid(child, nullptr, 0);
+      if (value > best) {
+        best = value;
+        bestKeys = keys;
+      }
+    }
+    Hold(bestKeys);
+    for (int i = 0; i < kEvery && !g_gameOver; ++i) RecordedStep(&g_recorder);
+  }
+  std::printf("deep: tick %d, score %d, %s\n", g_tick, g_player->score,
+              g_gameOver ? "dead" : "alive");
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  std::string error;
+  if (argc != 3 || !StartRecorder(argv[1], &g_recorder, &error)) {
+    std::fprintf(stderr, "usage: make_recording FILE ordinary|deep %s\n", error.c_str());
+    return 2;
+  }
+  if (std::strcmp(argv[2], "deep") == 0) {
+    PlayDeep(10600);
+    Hold(0);  // and the crowd gets the ship at last
+    for (int i = 0; i < 3000 && !g_gameOver; ++i) RecordedStep(&g_recorder);
+    for (int i = 0; i < 30; ++i) RecordedStep(&g_recorder);
+  } else {
+    PlayOrdinary();
+  }
+  const bool written = StopRecorder(&g_recorder, &error);
+  FreeWorld();
+  if (!written) std::fprintf(stderr, "make_recording: %s\n", error.c_str());
+  return written ? 0 : 1;
+}
