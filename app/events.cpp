@@ -69,7 +69,7 @@ bool PollSdlEvent(void*, LoopEvent* event) {
       break;
     default:
       if (!ReadPad(e, &pad)) break;
-      g_padKeyCount = TranslatePadEvent(&g_gamepads, pad, g_padKeys, kMaxPadKeyEvents);
+      g_padKeyCount = TranslatePadEvent(&g_gamepads, pad, g_padKeys);
       g_padKeyNext = 0;
       if (g_padKeyCount > 0) *event = g_padKeys[g_padKeyNext++];
       break;

@@ -66,15 +66,13 @@ unsigned KeysHeld(const Gamepads& gamepads) {
 
 }  // namespace
 
-int TranslatePadEvent(Gamepads* gamepads, const PadEvent& event, LoopEvent out[], int capacity) {
-  if (gamepads == nullptr) return 0;
+int TranslatePadEvent(Gamepads* gamepads, const PadEvent& event, LoopEvent out[kMaxPadKeyEvents]) {
   Apply(gamepads, event);
-  if (out == nullptr) capacity = 0;
   const unsigned held = KeysHeld(*gamepads);
   int count = 0;
   // Releases first, so a pad rolled from one direction to the next never shows both at once.
   for (bool press : {false, true}) {
-    for (int i = 0; i < kKeyCount && count < capacity; ++i) {
+    for (int i = 0; i < kKeyCount; ++i) {
       const unsigned bit = 1u << i;
       const bool wanted = (held & bit) != 0, told = (gamepads->keysDown & bit) != 0;
       if (wanted == told || wanted != press) continue;

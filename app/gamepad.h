@@ -39,5 +39,5 @@ struct Gamepads {
 // Applies `event` and writes to `out` the key releases, then the key presses, that bring the
 // game's keys in line with what all pads hold together; returns how many it wrote. A key held
 // by several pads or by both the d-pad and the stick is pressed once and released when the
-// last lets go. Events past `capacity` are kept owed and come out on the next call.
-int TranslatePadEvent(Gamepads* gamepads, const PadEvent& event, LoopEvent out[], int capacity);
+// last lets go.
+int TranslatePadEvent(Gamepads* gamepads, const PadEvent& event, LoopEvent out[kMaxPadKeyEvents]);

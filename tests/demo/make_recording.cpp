@@ -22,24 +22,17 @@ constexpr int kKeyCount = 5;
 Recorder g_recorder;
 unsigned g_held = 0;  // bit i: kKeys[i] is down
 
-void Hold(unsigned keys) {
-  for (int i = 0; i < kKeyCount; ++i) {
-    const unsigned bit = 1u << i;
-    if ((g_held & bit) == (keys & bit)) continue;
-    const bool down = (keys & bit) != 0;
-    RecordKey(&g_recorder, down, kKeys[i]);
-    down ? OnKeyDown(kKeys[i]) : OnKeyUp(kKeys[i]);
-  }
-  g_held = keys;
+void Key(bool record, bool down, int sym) {
+  if (record) RecordKey(&g_recorder, down, sym);
+  down ? OnKeyDown(sym) : OnKeyUp(sym);
 }
 
-// A new game, as a player starts one: a key other than the game's.
-void Restart() {
-  Hold(0);
-  RecordKey(&g_recorder, true, ' ');
-  OnKeyDown(' ');
-  RecordKey(&g_recorder, false, ' ');
-  OnKeyUp(' ');
+// Presses and releases what it takes to hold `keys`; recorded unless only tried ahead.
+void Hold(unsigned keys, bool record = true) {
+  for (int i = 0; i < kKeyCount; ++i) {
+    if (((g_held ^ keys) >> i) & 1u) Key(record, (keys >> i) & 1u, kKeys[i]);
+  }
+  g_held = keys;
 }
 
 // Its own generator: the game's rand must see only the game's draws.
@@ -56,16 +49,16 @@ void PlayOrdinary() {
       RecordedStep(&g_recorder);
     }
     for (int i = 0; i < 50; ++i) RecordedStep(&g_recorder);
-    if (game < 3) Restart();
+    if (game == 3) break;
+    Hold(0);
+    Key(true, true, ' ');  // a new game, as a player starts one
+    Key(true, false, ' ');
   }
 }
 
 // The ticks a ship survives, up to `ahead`, holding `keys` from now on; score breaks ties.
 long Try(unsigned keys, int ahead) {
-  for (int i = 0; i < kKeyCount; ++i) {
-    const bool down = (keys >> i) & 1u;
-    if (down != (((g_held >> i) & 1u) != 0)) down ? OnKeyDown(kKeys[i]) : OnKeyUp(kKeys[i]);
-  }
+  Hold(keys, false);
   int survived = 0;
   while (survived < ahead && !g_gameOver) {
     UpdateWorld();
