@@ -56,7 +56,7 @@ void UpdateWorld() {
   g_tick += 1;
   if (g_tick % g_spawnInterval == 0) SpawnWave();
   RunPipelinedDronePass();
-  RunLaserPass();  // after the drones, so a laser done in this tick is still drawn once
+  RunLaserPass();  // a laser done in this tick stays listed, and is drawn, until the next
 }
 
 void FreeWorld() {
