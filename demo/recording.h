@@ -24,12 +24,12 @@ struct KeyRecord {
 // The world once `step` steps had run: a few numbers to read, and a digest of every record
 // of the ship, the drones and the lasers, floats by their bits.
 struct Checkpoint {
-  int64_t step;
-  int tick;
-  int score;
-  int best;
-  uint32_t energy;  // the bits of the ship's energy
-  uint64_t world;
+  int64_t step = 0;
+  int tick = 0;
+  int score = 0;
+  int best = 0;
+  uint32_t energy = 0;  // the bits of the ship's energy
+  uint64_t world = 0;
 };
 bool operator==(const Checkpoint& a, const Checkpoint& b);
 

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <functional>
 #include <string>
+#include <vector>
 
 #include "demo/checkpoint.h"
 #include "demo/replay.h"
@@ -33,13 +33,18 @@ void Spill(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-// A file of records as the game would chain them, whatever their numbers say.
-std::string Written(const uint32_t fingerprint[], const std::function<void(RecordingFile*)>& body,
-                    Checkpoint end) {
+// A file of records as the game would chain them, whatever their numbers say: the keys,
+// then the checkpoints, then the closing record.
+std::string Written(std::vector<KeyRecord> keys, std::vector<Checkpoint> checkpoints = {},
+                    Checkpoint end = {0, 0, 0, 0, 0x42c80000, 0}, uint32_t fingerprint0 = 0) {
+  uint32_t fingerprint[kFingerprintValues];
+  TakeRandFingerprint(fingerprint);
+  if (fingerprint0 != 0) fingerprint[0] = fingerprint0;
   RecordingFile out;
   std::string error;
   EXPECT_TRUE(CreateRecording(kScratch.c_str(), fingerprint, &out, &error));
-  body(&out);
+  for (const KeyRecord& key : keys) WriteKey(&out, key);
+  for (const Checkpoint& checkpoint : checkpoints) WriteCheckpoint(&out, checkpoint);
   EXPECT_TRUE(CloseRecording(&out, end, &error));
   return Slurp(kScratch);
 }
@@ -65,18 +70,6 @@ TEST(Recordings, EveryDamagedOrForeignFileIsRefusedWithWhatIsWrong) {
   const std::string good = Slurp(kDir + "/ordinary.rec");
   const size_t second = good.find('\n') + 1;
   const size_t middle = good.find('\n', good.size() / 2) + 1;
-  uint32_t fingerprint[kFingerprintValues];
-  TakeRandFingerprint(fingerprint);
-  uint32_t foreign[kFingerprintValues] = {1, 2, 3, 4};
-  const Checkpoint end = {0, 0, 0, 0, 0x42c80000, 0};
-  auto keys = [&](std::initializer_list<KeyRecord> records) {
-    return Written(
-        fingerprint,
-        [&](RecordingFile* out) {
-          for (const auto& k : records) WriteKey(out, k);
-        },
-        end);
-  };
   std::string flipped = good;
   flipped[middle + 2] ^= 1;
   const struct {
@@ -98,41 +91,21 @@ TEST(Recordings, EveryDamagedOrForeignFileIsRefusedWithWhatIsWrong) {
       {"something after the end", good + good.substr(second), "damaged at line"},
       {"a line of a megabyte", good.substr(0, second) + std::string(1 << 20, 'k'),
        "damaged at line 2"},
-      {"steps out of order", keys({{5, true, kKeyUp}, {4, false, kKeyUp}}), "damaged at line 3"},
-      {"a step of 2^40", keys({{int64_t{1} << 40, true, kKeyUp}}), "damaged at line 2"},
-      {"a negative step", keys({{-1, true, kKeyUp}}), "damaged at line 2"},
-      {"an unknown key", keys({{0, true, 5000}}), "damaged at line 2"},
-      {"a negative key", keys({{0, true, -5}}), "damaged at line 2"},
-      {"a step with no checkpoint before it", keys({{100, true, kKeyUp}}), "damaged at line 2"},
-      {"a checkpoint after keys of its step",
-       Written(
-           fingerprint,
-           [](RecordingFile* out) {
-             WriteKey(out, {50, true, kKeyUp});
-             WriteCheckpoint(out, {50, 0, 0, 0, 0, 0});
-           },
-           end),
+      {"steps out of order", Written({{5, true, kKeyUp}, {4, false, kKeyUp}}), "damaged at line 3"},
+      {"a step of 2^40", Written({{int64_t{1} << 40, true, kKeyUp}}), "damaged at line 2"},
+      {"a negative step", Written({{-1, true, kKeyUp}}), "damaged at line 2"},
+      {"an unknown key", Written({{0, true, 5000}}), "damaged at line 2"},
+      {"a negative key", Written({{0, true, -5}}), "damaged at line 2"},
+      {"a step with no checkpoint before it", Written({{100, true, kKeyUp}}), "damaged at line 2"},
+      {"a checkpoint after keys of its step", Written({{50, true, kKeyUp}}, {{50}}),
        "damaged at line 3"},
-      {"an end past its checkpoints",
-       Written(fingerprint, [](RecordingFile*) {}, {250, 0, 0, 0, 0, 0}), "damaged at line 2"},
-      {"a checkpoint that differs",
-       Written(fingerprint,
-               [](RecordingFile* out) {
-                 WriteCheckpoint(out, {100, 99, 0, 0, 0, 0});
-               },
-               {100, 0, 0, 0, 0, 0}),
+      {"an end past its checkpoints", Written({}, {}, {250}), "damaged at line 2"},
+      {"a checkpoint that differs", Written({}, {{100, 99}}, {100}),
        "differs from the recording at step 100"},
-      {"a game end where none was",
-       Written(fingerprint,
-               [](RecordingFile* out) {
-                 WriteCheckpoint(out, {50, 0, 0, 0, 0, 0});
-               },
-               {60, 0, 0, 0, 0, 0}),
+      {"a game end where none was", Written({}, {{50}}, {60}),
        "differs from the recording at step 50"},
-      {"a key moved", keys({{0, true, kKeyUp}}), "differs from the recording at step 0"},
-      {"another random sequence",
-       Written(
-           foreign, [](RecordingFile*) {}, end),
+      {"a key moved", Written({{0, true, kKeyUp}}), "differs from the recording at step 0"},
+      {"another random sequence", Written({}, {}, {0, 0, 0, 0, 0x42c80000, 0}, 1),
        "another C library's random sequence"},
   };
   for (const auto& c : cases) {

@@ -2,11 +2,12 @@
 // recorder as the game: `make_recording FILE ordinary` plays a few short games with keys held
 // and let go at random, `make_recording FILE deep` keeps one ship alive into the last tier by
 // trying every move a few seconds ahead in a forked copy of the whole process, then plays the
-// best. Not a test itself; the recordings it wrote are kept in tests/demo/.
+// best. Like screenshot, a tool that writes something the repository keeps: here the
+// recordings in tests/demo/ that the tests replay.
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -67,46 +68,36 @@ long Try(unsigned keys, int ahead) {
   return survived * 1000000L + g_player->score;
 }
 
+// Every move tried ahead, each in a forked copy of the whole process, and the best held.
 void PlayDeep(int lastTick) {
-  constexpr int kEvery = 10, kAhead = 200;
+  long* value = static_cast<long*>(
+      mmap(nullptr, sizeof(long), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
   while (!g_gameOver && g_tick < lastTick) {
     long best = -1;
     unsigned bestKeys = g_held;
     for (unsigned keys = 0; keys < (1u << kKeyCount); ++keys) {
       if ((keys & 6u) == 6u || (keys & 24u) == 24u) continue;  // up and down, left and right
-      int pipes[2];
-      if (pipe(pipes) != 0) return;
       const pid_t child = fork();
       if (child == 0) {
-        const long value = Try(keys, kAhead);
-        if (write(pipes[1], &value, sizeof value) != sizeof value) _exit(1);
+        *value = Try(keys, 200);
         _exit(0);
       }
-      long value = -1;
-      close(pipes[1]);
-      if (read(pipes[0], &value, sizeof value) != sizeof value) value = -1;
-      close(pipes[0]);
       waitpid(child, nullptr, 0);
-      if (value > best) {
-        best = value;
+      if (*value > best) {
+        best = *value;
         bestKeys = keys;
       }
     }
     Hold(bestKeys);
-    for (int i = 0; i < kEvery && !g_gameOver; ++i) RecordedStep(&g_recorder);
+    for (int i = 0; i < 10 && !g_gameOver; ++i) RecordedStep(&g_recorder);
   }
-  std::printf("deep: tick %d, score %d, %s\n", g_tick, g_player->score,
-              g_gameOver ? "dead" : "alive");
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
   std::string error;
-  if (argc != 3 || !StartRecorder(argv[1], &g_recorder, &error)) {
-    std::fprintf(stderr, "usage: make_recording FILE ordinary|deep %s\n", error.c_str());
-    return 2;
-  }
+  if (argc != 3 || !StartRecorder(argv[1], &g_recorder, &error)) return 2;
   if (std::strcmp(argv[2], "deep") == 0) {
     PlayDeep(10600);
     Hold(0);  // and the crowd gets the ship at last
@@ -117,6 +108,5 @@ int main(int argc, char* argv[]) {
   }
   const bool written = StopRecorder(&g_recorder, &error);
   FreeWorld();
-  if (!written) std::fprintf(stderr, "make_recording: %s\n", error.c_str());
   return written ? 0 : 1;
 }
