@@ -145,6 +145,7 @@ void SaveKeptPicture() {
 
 bool HasExtension(const char* list, const char* name) {
   const size_t length = std::strlen(name);
+  if (length == 0) return false;  // an empty name would match everywhere and never move on
   for (const char* p = list; (p = std::strstr(p, name)) != nullptr; p += length) {
     const bool starts = p == list || p[-1] == ' ';
     if (starts && (p[length] == ' ' || p[length] == '\0')) return true;
