@@ -1,5 +1,4 @@
 // driftbeam: the command line, start-up, the main loop on SDL, and a clean exit.
-#include <GL/gl.h>
 #include <SDL.h>
 
 #include <cstdio>
@@ -39,6 +38,11 @@ void WatchBackBuffer() {
   if (!g_watchBackBuffer || PictureKept()) return;
   const int age = BackBufferAge();
   if (age != 1) KeepPicture(age == 0);
+}
+
+// One line naming the file and what is wrong with it.
+void SayAbout(const std::string& path, const std::string& what) {
+  std::fprintf(stderr, "driftbeam: %s: %s\n", path.c_str(), what.c_str());
 }
 
 // What the session does besides play: write the game down, or play a recording back.
@@ -94,7 +98,7 @@ int Play(const Options& options) {
   Session session = {nullptr, nullptr};
   std::string error;
   if (!options.replay.empty() && !LoadRecording(options.replay.c_str(), &recording, &error)) {
-    std::fprintf(stderr, "driftbeam: %s: %s\n", options.replay.c_str(), error.c_str());
+    SayAbout(options.replay, error);
     return 1;
   }
   if (!options.record.empty()) {
@@ -106,7 +110,7 @@ int Play(const Options& options) {
   } else if (!options.replay.empty()) {
     StartReplay(recording, &replay);
     if (replay.over && !replay.fault.empty()) {
-      std::fprintf(stderr, "driftbeam: %s: %s\n", options.replay.c_str(), replay.fault.c_str());
+      SayAbout(options.replay, replay.fault);
       FreeWorld();
       return 1;
     }
@@ -124,27 +128,22 @@ int Play(const Options& options) {
   }
   OpenGamepads();
   BuildFont();
-  // Both buffers start black; from here on frames fade the picture instead of clearing it.
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  SDL_GL_SwapBuffers();
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  SetPicture(window.picture, window.width, window.height);
+  StartPicture(window);
   // Asked after the start-up swap, from the first frame on; where the platform cannot say,
   // its swap keeps the picture and nothing more is asked.
-  const int age = BackBufferAge();
-  g_watchBackBuffer = age >= 0;
-  if (age >= 0 && age != 1) KeepPicture(true);
+  g_watchBackBuffer = BackBufferAge() >= 0;
+  WatchBackBuffer();
   const LoopHooks hooks = {&session, PollEvent, ReadSdlClock, RunStep, KeyDown, KeyUp, Sleep};
   RunMainLoop(hooks);
   DropKeptPicture();
   CloseGamepads();
   int status = 0;
   if (session.recorder != nullptr && !StopRecorder(session.recorder, &error)) {
-    std::fprintf(stderr, "driftbeam: %s: %s\n", options.record.c_str(), error.c_str());
+    SayAbout(options.record, error);
     status = 1;
   }
   if (session.replay != nullptr && !replay.fault.empty()) {
-    std::fprintf(stderr, "driftbeam: %s: %s\n", options.replay.c_str(), replay.fault.c_str());
+    SayAbout(options.replay, replay.fault);
     status = 1;
   }
   FreeWorld();

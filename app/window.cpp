@@ -1,5 +1,6 @@
 #include "app/window.h"
 
+#include <GL/gl.h>
 #include <SDL.h>
 
 #include <algorithm>
@@ -115,4 +116,11 @@ bool OpenWindow(const Options& options, Window* window, std::string* error) {
     window->picture = {0, 0, screen->w, screen->h};
   }
   return true;
+}
+
+void StartPicture(const Window& window) {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  SDL_GL_SwapBuffers();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  SetPicture(window.picture, window.width, window.height);
 }

@@ -19,3 +19,7 @@ PictureRect FitPicture(int screenWidth, int screenHeight);
 // Starts SDL's video and opens the window that the options ask for, with its OpenGL context.
 // On failure returns false with one line in *error; the caller shuts SDL down.
 bool OpenWindow(const Options& options, Window* window, std::string* error);
+
+// Both buffers black and the picture placed: from here on frames fade the picture instead of
+// clearing it. Call once the window is open.
+void StartPicture(const Window& window);

@@ -63,10 +63,7 @@ bool OpenBenchWindow(int scale) {
     return false;
   }
   BuildFont();
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  SDL_GL_SwapBuffers();
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  SetPicture(window.picture, window.width, window.height);
+  StartPicture(window);
   return true;
 }
 
