@@ -67,12 +67,34 @@ bool PollSdlEvent(void*, LoopEvent* event) {
     case SDL_QUIT:
       *event = {LoopEventType::kQuit, 0};
       break;
+    case SDL_ACTIVEEVENT:
+      // The pointer leaving the window is no reason to stop: only the keyboard going
+      // elsewhere, or the window folded away. Either coming back wants the picture again.
+      if ((e.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) == 0) break;
+      *event = {e.active.gain ? LoopEventType::kFocusGained : LoopEventType::kFocusLost, 0};
+      break;
+    case SDL_VIDEOEXPOSE:
+    case SDL_VIDEORESIZE:
+      *event = {LoopEventType::kRedraw, 0};
+      break;
     default:
       if (!ReadPad(e, &pad)) break;
       g_padKeyCount = TranslatePadEvent(&g_gamepads, pad, g_padKeys);
+      for (int i = 0; i < g_padKeyCount; ++i) g_padKeys[i].pad = true;
       g_padKeyNext = 0;
       if (g_padKeyCount > 0) *event = g_padKeys[g_padKeyNext++];
       break;
   }
   return true;
+}
+
+void WaitSdlEvent(void*) {
+  // SDL 1.2 waits for events by looking every 10 ms itself; this looks as often, and leaves
+  // the event in the queue for the loop's own poll.
+  SDL_Event e;
+  while (g_padKeyNext == g_padKeyCount) {
+    SDL_PumpEvents();
+    if (SDL_PeepEvents(&e, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) > 0) return;
+    SDL_Delay(10);
+  }
 }

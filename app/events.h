@@ -10,3 +10,6 @@ void CloseGamepads();
 
 // The loop's pollEvent over SDL's queue; `context` is unused.
 bool PollSdlEvent(void* context, LoopEvent* event);
+
+// The loop's waitEvent over SDL's queue: returns once an event is there to poll.
+void WaitSdlEvent(void* context);

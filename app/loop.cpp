@@ -1,26 +1,75 @@
 #include "app/loop.h"
 
+#include "game/player.h"
+
 namespace {
+
+bool InPlay(const LoopHooks& hooks) {
+  return hooks.inPlay != nullptr && hooks.inPlay(hooks.context);
+}
+
+void Pause(LoopState* state) {
+  state->paused = true;
+  state->shown = false;
+}
+
+// Back to play. The clock starts afresh, so the time spent paused is never owed as steps.
+void Resume(const LoopHooks& hooks, LoopState* state) {
+  if (state->shown) hooks.showPause(hooks.context, false);
+  state->paused = false;
+  state->shown = false;
+  state->resumed = true;
+}
 
 // Returns false when the player quits: Escape ends the loop at once, and whatever is
 // queued behind it is never read. Escape's release goes to the key handler like any other.
-bool DrainEvents(const LoopHooks& hooks) {
+// `p` and its release never reach the game; other keys do, paused or not, so a key held
+// through a pause is held after it.
+bool DrainEvents(const LoopHooks& hooks, LoopState* state) {
+  // A window that has had the keyboard and lost it pauses the game; but the window handed
+  // the keyboard at start-up reports a loss first, and a window manager's grab reports a
+  // loss and a gain at once: neither has gone anywhere.
+  bool lost = false;
   LoopEvent event;
   while (hooks.pollEvent(hooks.context, &event)) {
     switch (event.type) {
       case LoopEventType::kKeyDown:
         if (event.sym == kKeyEscape) return false;
+        if (event.sym == kKeyPause) {
+          // After "game over" the world stands still already, and p does nothing.
+          if (state->paused) {
+            Resume(hooks, state);
+          } else if (InPlay(hooks)) {
+            Pause(state);
+          }
+          break;
+        }
+        // Every pad button presses the fire key: a pad has no p, and any button resumes.
+        if (state->paused && event.pad && event.sym == kKeyFire) Resume(hooks, state);
         hooks.keyDown(hooks.context, event.sym);
         break;
       case LoopEventType::kKeyUp:
-        hooks.keyUp(hooks.context, event.sym);
+        if (event.sym != kKeyPause) hooks.keyUp(hooks.context, event.sym);
         break;
       case LoopEventType::kQuit:
         return false;
+      case LoopEventType::kFocusLost:
+        lost = lost || state->focused;
+        state->focused = false;
+        break;
+      case LoopEventType::kFocusGained:
+        lost = false;
+        state->focused = true;
+        state->shown = false;
+        break;
+      case LoopEventType::kRedraw:
+        state->shown = false;
+        break;
       case LoopEventType::kOther:
         break;
     }
   }
+  if (lost && !state->paused && InPlay(hooks)) Pause(state);
   return true;
 }
 
@@ -58,18 +107,39 @@ uint32_t SleepBeforeNextStep(uint32_t accumulator, uint32_t now, uint32_t clockN
   return due - spent;
 }
 
+LoopState StartLoop(const LoopHooks& hooks) {
+  LoopState state;
+  state.previous = hooks.readClock(hooks.context);
+  return state;
+}
+
+bool RunLoopPass(const LoopHooks& hooks, LoopState* state) {
+  if (!DrainEvents(hooks, state)) return false;
+  const uint32_t now = hooks.readClock(hooks.context);
+  if (state->paused) {
+    // Drawn once, and again only when the window asks: a paused game costs nothing.
+    if (!state->shown) hooks.showPause(hooks.context, true);
+    state->shown = true;
+    return true;
+  }
+  if (state->resumed) state->previous = now;
+  state->resumed = false;
+  state->accumulator = AddElapsed(state->accumulator, state->previous, now);
+  state->accumulator = RunSteps(hooks, state->accumulator, now);
+  // Taken before the steps, so the time they took counts in the next pass.
+  state->previous = now;
+  return true;
+}
+
 void RunMainLoop(const LoopHooks& hooks) {
-  uint32_t previous = hooks.readClock(hooks.context);
-  uint32_t accumulator = 0;
-  for (;;) {
-    if (!DrainEvents(hooks)) return;
-    const uint32_t now = hooks.readClock(hooks.context);
-    accumulator = AddElapsed(accumulator, previous, now);
-    accumulator = RunSteps(hooks, accumulator, now);
-    // Taken before the steps, so the time they took counts in the next pass.
-    previous = now;
-    if (hooks.sleep == nullptr) continue;
-    const uint32_t ms = SleepBeforeNextStep(accumulator, now, hooks.readClock(hooks.context));
-    if (ms > 0) hooks.sleep(hooks.context, ms);
+  LoopState state = StartLoop(hooks);
+  while (RunLoopPass(hooks, &state)) {
+    if (state.paused) {
+      hooks.waitEvent(hooks.context);
+    } else if (hooks.sleep != nullptr) {
+      const uint32_t ms =
+          SleepBeforeNextStep(state.accumulator, state.previous, hooks.readClock(hooks.context));
+      if (ms > 0) hooks.sleep(hooks.context, ms);
+    }
   }
 }

@@ -89,6 +89,22 @@ bool PollEvent(void* context, LoopEvent* event) {
   return PollSdlEvent(context, event);
 }
 
+// A pause stops a game in play, and a replay until it is over; after "game over" the world
+// stands still already.
+bool InPlay(void* context) {
+  const Session& session = *static_cast<Session*>(context);
+  return !g_gameOver && (session.replay == nullptr || !session.replay->over);
+}
+
+void ShowPause(void*, bool paused) {
+  if (paused) {
+    HoldPicture();
+    RenderPausedFrame();
+  } else {
+    ReleaseHeldPicture();
+  }
+}
+
 // A recording is read whole, or its file created, before any window opens: a fault in
 // either is the player's to mend, and a window would only hide the message.
 int Play(const Options& options) {
@@ -133,7 +149,8 @@ int Play(const Options& options) {
   // its swap keeps the picture and nothing more is asked.
   g_watchBackBuffer = BackBufferAge() >= 0;
   WatchBackBuffer();
-  const LoopHooks hooks = {&session, PollEvent, ReadSdlClock, RunStep, KeyDown, KeyUp, Sleep};
+  const LoopHooks hooks = {&session, PollEvent, ReadSdlClock, RunStep,   KeyDown,
+                           KeyUp,    Sleep,     InPlay,       ShowPause, WaitSdlEvent};
   RunMainLoop(hooks);
   DropKeptPicture();
   CloseGamepads();

@@ -81,12 +81,8 @@ void DrawEnergy() {
   glPopMatrix();
 }
 
-}  // namespace
-
-void RenderFrame() {
-  // Where a swap may lose the picture, the frame's own copy of it comes back first.
-  RestoreKeptPicture();
-  // Everything is set afresh each frame, so no state carries over but the picture itself.
+// Everything is set afresh each frame, so no state carries over but the picture itself.
+void StartDrawing() {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   // One unit is one pixel, y grows upward.
@@ -97,6 +93,14 @@ void RenderFrame() {
   glLoadIdentity();
   // Depth only: the colour buffer keeps the last picture for the fade to dim.
   glClear(GL_DEPTH_BUFFER_BIT);
+}
+
+}  // namespace
+
+void RenderFrame() {
+  // Where a swap may lose the picture, the frame's own copy of it comes back first.
+  RestoreKeptPicture();
+  StartDrawing();
   FadePicture();
   // No depth test: what is drawn later lies on top, so the lasers end up over everything.
   DrawScoreLines();
@@ -107,5 +111,19 @@ void RenderFrame() {
   for (const Drone* drone : g_drones) DrawDrone(*drone);
   for (const Laser* laser : g_lasers) DrawLaser(*laser);
   SaveKeptPicture();
+  SDL_GL_SwapBuffers();
+}
+
+void RenderPausedFrame() {
+  // The picture as it stood, never faded: a pause of any length shows the same game.
+  DrawHeldPicture();
+  StartDrawing();
+  SetHudColour();
+  glPushMatrix();
+  glTranslatef(320.0f, 280.0f, 0.0f);
+  DrawText("paused", kTitleScale, kTextLineWidth, true);
+  glTranslatef(0.0f, -80.0f, 0.0f);
+  DrawText("press p to resume", kFinalScoreScale, kTextLineWidth, true);
+  glPopMatrix();
   SDL_GL_SwapBuffers();
 }

@@ -4,3 +4,7 @@
 // Draws the world over the faded previous picture and presents it. Reads the world only;
 // needs g_player and the OpenGL context, and the font built.
 void RenderFrame();
+
+// The held picture of a paused game with "paused" and the key that resumes it over it, in the
+// HUD's colour, presented. Needs HoldPicture first.
+void RenderPausedFrame();

@@ -29,7 +29,7 @@ void SetLineWidth(float width);
 // changes, when the driver cannot hold the picture in one texture.
 bool KeepPicture(bool clearFirst);
 
-// Frees the copy before its window closes; frames rely on the swap again.
+// Frees the copies before their window closes; frames rely on the swap again.
 void DropKeptPicture();
 
 // Whether frames keep their own copy of the picture.
@@ -38,6 +38,14 @@ bool PictureKept();
 // The frame's two halves of the kept picture; they do nothing while the swap keeps it.
 void RestoreKeptPicture();
 void SaveKeptPicture();
+
+// A paused game's picture: held as it stands (the frames' own copy where they keep one, else
+// a copy of the back buffer, which the swap keeps), drawn back whole as often as the window
+// needs it, and drawn back once more when play goes on, before the copy is let go. Where the
+// driver cannot hold it, the back buffer is left as it is.
+void HoldPicture();
+void DrawHeldPicture();
+void ReleaseHeldPicture();
 
 // Whether a space-separated list of extension names holds this one.
 bool HasExtension(const char* list, const char* name);

@@ -127,3 +127,101 @@ TEST(Loop, EveryQueuedEventIsHandledBeforeTheStepsAndEscapeOrCloseEndsAtOnce) {
     EXPECT_EQ(host.log, c.log);
   }
 }
+
+namespace {
+
+// The real loop, sleeping and waiting, on a clock that only sleeps and waits move, with
+// events that arrive at given milliseconds. The log holds what reached the game and the
+// screen, each run of steps as its count.
+struct PauseHost {
+  uint64_t nowMs = 0, endMs = 0;
+  bool over = false;  // the game is at "game over"
+  std::deque<std::pair<uint64_t, LoopEvent>> timed;
+  std::vector<std::string> log;
+  int steps = 0;
+
+  static PauseHost& Of(void* context) { return *static_cast<PauseHost*>(context); }
+  void Note(const std::string& what) {
+    if (steps > 0) log.push_back(std::to_string(steps) + " steps");
+    steps = 0;
+    log.push_back(what);
+  }
+  static bool Poll(void* context, LoopEvent* event) {
+    PauseHost& h = Of(context);
+    if (h.timed.empty() && h.nowMs >= h.endMs)
+      h.timed.push_back({h.nowMs, {LoopEventType::kQuit, 0}});
+    if (h.timed.empty() || h.timed.front().first > h.nowMs) return false;
+    *event = h.timed.front().second;
+    h.timed.pop_front();
+    return true;
+  }
+  static uint32_t Clock(void* context) { return static_cast<uint32_t>(Of(context).nowMs); }
+  static void Step(void* context) { ++Of(context).steps; }
+  static void Down(void* context, int sym) { Of(context).Note("d" + std::to_string(sym)); }
+  static void Up(void* context, int sym) { Of(context).Note("u" + std::to_string(sym)); }
+  static void Sleep(void* context, uint32_t ms) { Of(context).nowMs += ms; }
+  static bool InPlay(void* context) { return !Of(context).over; }
+  static void Show(void* context, bool paused) { Of(context).Note(paused ? "paused" : "back"); }
+  static void Wait(void* context) {
+    PauseHost& h = Of(context);
+    h.nowMs =
+        h.timed.empty() ? std::max(h.nowMs, h.endMs) : std::max(h.nowMs, h.timed.front().first);
+  }
+
+  std::vector<std::string> Run() {
+    RunMainLoop({this, Poll, Clock, Step, Down, Up, Sleep, InPlay, Show, Wait});
+    Note("end");
+    return log;
+  }
+};
+
+}  // namespace
+
+TEST(Loop, APauseRunsNoStepOwesNoneAndKeepsTheKeysAsTheyAre) {
+  using T = LoopEventType;
+  const LoopEvent p = {T::kKeyDown, kKeyPause}, pUp = {T::kKeyUp, kKeyPause};
+  const LoopEvent up = {T::kKeyDown, 273}, upUp = {T::kKeyUp, 273};
+  const LoopEvent button = {T::kKeyDown, 122, true}, z = {T::kKeyDown, 122};
+  const LoopEvent lost = {T::kFocusLost, 0}, gained = {T::kFocusGained, 0};
+  const struct {
+    bool over;
+    std::deque<std::pair<uint64_t, LoopEvent>> timed;  // events at their milliseconds
+    std::vector<std::string> log;
+  } cases[] = {
+      // Up held through an hour's pause is held after it; 1 s of play before, 1 s after.
+      {false,
+       {{500, up}, {1000, p}, {1001, pUp}, {3601000, p}, {3601001, pUp}, {3602000, upUp}},
+       {"49 steps", "d273", "50 steps", "paused", "back", "99 steps", "u273", "end"}},
+      // The focus lost pauses; the focus back only draws again, as an expose does; z from the
+      // keyboard reaches the game but does not resume; p does.
+      {false,
+       {{500, gained},
+        {1000, lost},
+        {5000, gained},
+        {5500, {T::kRedraw, 0}},
+        {6000, z},
+        {9000, p},
+        {9100, upUp}},
+       {"99 steps", "paused", "paused", "paused", "d122", "back", "9 steps", "u273", "end"}},
+      // A loss before the window ever had the keyboard, or with its gain in the same breath,
+      // is no loss.
+      {false,
+       {{500, lost}, {600, gained}, {1000, lost}, {1000, gained}, {1100, upUp}},
+       {"109 steps", "u273", "end"}},
+      // A pad's button resumes, and fires as it would.
+      {false,
+       {{1000, p}, {2000, button}, {2100, upUp}},
+       {"99 steps", "paused", "back", "d122", "9 steps", "u273", "end"}},
+      // After "game over", p and the lost focus do nothing, and p never reaches the game.
+      {true,
+       {{1000, p}, {1001, pUp}, {1002, gained}, {1003, lost}, {1100, upUp}},
+       {"109 steps", "u273", "end"}},
+  };
+  for (const auto& c : cases) {
+    PauseHost host;
+    host.over = c.over;
+    host.timed = c.timed;
+    host.endMs = c.timed.back().first;
+    EXPECT_EQ(host.Run(), c.log) << c.timed.back().first;
+  }
+}
