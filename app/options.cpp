@@ -19,7 +19,8 @@ const char kUsage[] =
     "                      and whether it replays exactly (exit status 0) or not (1)\n"
     "\n"
     "Controls: arrow keys steer (Up thrust, Down reverse, Left and Right turn), z fires the\n"
-    "beam while held, any key starts a new game after \"game over\", Escape quits.\n";
+    "beam while held, any key starts a new game after \"game over\", Escape quits. p pauses\n"
+    "and resumes; the game also pauses when its window loses the keyboard.\n";
 
 namespace {
 

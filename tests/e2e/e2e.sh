@@ -165,16 +165,18 @@ case $check in
     quit
     ;;
   record-replay-check)
-    # A game played with real keys and ended with Escape replays exactly, headless, the same
-    # line twice; in a window it plays to its end and exits 0; a damaged copy is refused.
+    # A game played with real keys, paused with Left held through the pause and z let go
+    # in it, and ended with Escape, replays exactly, headless, the same line twice; p is not
+    # in the file; in a window it plays to its end and exits 0; a damaged copy is refused.
     start --record "$work/game.rec"
-    xdotool keydown Left keydown z
-    sleep 1
-    xdotool keyup z keyup Left
+    xdotool keydown Left keydown z sleep 0.5 key p sleep 0.5 keyup z sleep 0.5 key p
+    sleep 0.5
+    xdotool keyup Left
     wait_for_game_over
     xdotool key space
     sleep 1
     quit
+    ! grep -q '^k [0-9]* [du] 112 ' "$work/game.rec" || fail "p was recorded"
     first=$(DISPLAY= "$game" --check "$work/game.rec") || fail "--check: $first"
     [ "$(DISPLAY= "$game" --check "$work/game.rec")" = "$first" ] || fail "a second check differs"
     echo "$first" | grep -q "^$work/game.rec: 2 games, best score [0-9]*, [0-9]* steps: replays exactly$" ||
@@ -189,6 +191,39 @@ case $check in
     done
     status=0 && DISPLAY= "$game" --record /nonexistent/game.rec 2>"$work/err" || status=$?
     [ "$status" = 1 ] && grep -q "cannot write" "$work/err" || fail "unwritable: $(cat "$work/err")"
+    ;;
+  pause)
+    # p holds the picture, still to the pixel, with "paused" in the HUD's green where "game
+    # over" would stand, and p goes on from it; so does another window taking the keyboard,
+    # and the game stays paused when the keyboard comes back. Kept short: a ship left alone
+    # lives a few seconds, and a game that is over does not pause.
+    title() { count "$green" 128 270 512 350; }
+    start
+    xdotool key p sleep 0.5
+    grab
+    [ "$(title)" -gt 500 ] || fail "no \"paused\" after p: $(title)"
+    cp "$work/shot.png" "$work/paused.png"
+    sleep 1
+    grab
+    [ "$(compare -metric AE "$work/paused.png" "$work/shot.png" null: 2>&1)" = 0 ] ||
+      fail "the picture changed while paused"
+    xdotool key p sleep 0.3
+    grab
+    [ "$(title)" = 0 ] || fail "\"paused\" stays after a second p"
+    xmessage -geometry +700+0 elsewhere &
+    other=$!
+    elsewhere=$(timeout 10 xdotool search --sync --onlyvisible --name '^xmessage$' | head -n 1)
+    xdotool windowfocus --sync "$elsewhere" sleep 0.5
+    grab
+    [ "$(title)" -gt 500 ] || fail "no \"paused\" once another window has the keyboard"
+    xdotool windowfocus --sync "$win" sleep 0.5
+    grab
+    [ "$(title)" -gt 500 ] || fail "resumed when the keyboard came back"
+    xdotool key p sleep 0.3
+    grab
+    [ "$(title)" = 0 ] || fail "\"paused\" stays after p"
+    kill "$other"
+    quit
     ;;
   *) fail "no such check" ;;
 esac
