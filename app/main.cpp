@@ -98,7 +98,6 @@ bool InPlay(void* context) {
 
 void ShowPause(void*, bool paused) {
   if (paused) {
-    HoldPicture();
     RenderPausedFrame();
   } else {
     ReleaseHeldPicture();

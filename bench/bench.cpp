@@ -316,11 +316,14 @@ void PrintScaleTable() {
   std::printf(
       "\nWindow scales: the frame at the start of a game (median of %d, with glFinish), and the\n"
       "game's own loop left running for 5 s at \"game over\": processor time over clock time,\n"
-      "and the steps it ran a second (100 while the machine keeps up). \"kept\" is the same\n"
-      "frame where the swap loses the picture and the frame keeps its own copy of it.\n\n",
+      "and the steps it ran a second (100 while the machine keeps up); then 10 s of a game\n"
+      "paused with p. \"kept\" is the same frame where the swap loses the picture and the\n"
+      "frame keeps its own copy of it.\n\n",
       kFrames);
-  std::printf("  scale |    window | frame ms |  kept ms | CPU at game over  steps/s\n");
-  std::printf("  ------+-----------+----------+----------+--------------------------\n");
+  std::printf(
+      "  scale |    window | frame ms |  kept ms | CPU at game over  steps/s | CPU paused\n");
+  std::printf(
+      "  ------+-----------+----------+----------+--------------------------+-----------\n");
   for (int scale = 1; scale <= 3; ++scale) {
     if (!OpenBenchWindow(scale)) {
       std::printf("  %5d | does not fit on this screen\n", scale);
@@ -328,9 +331,11 @@ void PrintScaleTable() {
     }
     const double plain = MedianNewGameFrame();
     const GameOverLoad load = RunAtGameOver(5.0);
+    const double paused = RunPaused(10.0);
     const double kept = KeepPicture(true) ? MedianNewGameFrame() : -1.0;
-    std::printf("  %5d | %4dx%-4d | %8.3f | %8.3f | %14.1f %% %8.1f\n", scale, 640 * scale,
-                480 * scale, plain, kept, 100.0 * load.cpuShare, load.stepsPerSecond);
+    std::printf("  %5d | %4dx%-4d | %8.3f | %8.3f | %14.1f %% %8.1f | %7.1f %%\n", scale,
+                640 * scale, 480 * scale, plain, kept, 100.0 * load.cpuShare, load.stepsPerSecond,
+                100.0 * paused);
     CloseBenchWindow();
   }
 }

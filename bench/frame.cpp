@@ -5,9 +5,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <string>
+#include <thread>
 
+#include "app/events.h"
 #include "app/loop.h"
 #include "app/window.h"
 #include "game/world.h"
@@ -88,6 +91,52 @@ GameOverLoad RunAtGameOver(double seconds) {
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return {(CpuSeconds() - cpu) / wall, timed.steps / wall};
+}
+
+double RunPaused(double seconds) {
+  NewGame();
+  for (int i = 0; i < 150; ++i) UpdateWorld();  // a game in play, its first wave on the way
+  RenderFrame();
+  // The game's own loop and wait, paused by p before its first step; another thread closes
+  // the window when the time is up, as nothing else would wake a paused game.
+  TimedLoop timed = {0, 0};
+  const LoopHooks hooks = {&timed,
+                           PollSdlEvent,
+                           Clock,
+                           Step,
+                           Key,
+                           Key,
+                           Sleep,
+                           [](void*) { return !g_gameOver; },
+                           [](void*, bool paused) {
+                             if (paused) {
+                               RenderPausedFrame();
+                             } else {
+                               ReleaseHeldPicture();
+                             }
+                           },
+                           WaitSdlEvent};
+  SDL_Event press = {};
+  press.type = SDL_KEYDOWN;
+  press.key.keysym.sym = static_cast<SDLKey>(kKeyPause);
+  SDL_PushEvent(&press);
+  std::thread closer([seconds] {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+  });
+  const double cpu = CpuSeconds();
+  const auto start = std::chrono::steady_clock::now();
+  RunMainLoop(hooks);
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  closer.join();
+  if (timed.steps != 0) {
+    std::fprintf(stderr, "bench: a paused game ran %d steps\n", timed.steps);
+    std::exit(1);
+  }
+  return (CpuSeconds() - cpu) / wall;
 }
 
 void CloseBenchWindow() {

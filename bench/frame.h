@@ -18,5 +18,9 @@ struct GameOverLoad {
 // for `seconds` of clock time.
 GameOverLoad RunAtGameOver(double seconds);
 
+// Plays a little of a game, then pauses it with p and runs the game's loop, waiting for events
+// as the game does, for `seconds` of clock time; the processor time over the clock time.
+double RunPaused(double seconds);
+
 // Closes the window and shuts SDL down.
 void CloseBenchWindow();

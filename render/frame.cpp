@@ -116,6 +116,7 @@ void RenderFrame() {
 
 void RenderPausedFrame() {
   // The picture as it stood, never faded: a pause of any length shows the same game.
+  HoldPicture();
   DrawHeldPicture();
   StartDrawing();
   SetHudColour();

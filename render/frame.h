@@ -5,6 +5,7 @@
 // needs g_player and the OpenGL context, and the font built.
 void RenderFrame();
 
-// The held picture of a paused game with "paused" and the key that resumes it over it, in the
-// HUD's colour, presented. Needs HoldPicture first.
+// A paused game: the picture held as it stood, with "paused" and the key that resumes it over
+// it in the HUD's colour, presented. As often as the window needs it; ReleaseHeldPicture ends
+// it.
 void RenderPausedFrame();
