@@ -26,9 +26,8 @@ void Resume(const LoopHooks& hooks, LoopState* state) {
 // `p` and its release never reach the game; other keys do, paused or not, so a key held
 // through a pause is held after it.
 bool DrainEvents(const LoopHooks& hooks, LoopState* state) {
-  // A window that has had the keyboard and lost it pauses the game; but the window handed
-  // the keyboard at start-up reports a loss first, and a window manager's grab reports a
-  // loss and a gain at once: neither has gone anywhere.
+  // A keyboard lost and back in one breath has not gone anywhere: handing the window the
+  // keyboard where no window manager runs reports both, and so may a window manager's grab.
   bool lost = false;
   LoopEvent event;
   while (hooks.pollEvent(hooks.context, &event)) {
@@ -54,12 +53,10 @@ bool DrainEvents(const LoopHooks& hooks, LoopState* state) {
       case LoopEventType::kQuit:
         return false;
       case LoopEventType::kFocusLost:
-        lost = lost || state->focused;
-        state->focused = false;
+        lost = true;
         break;
       case LoopEventType::kFocusGained:
         lost = false;
-        state->focused = true;
         state->shown = false;
         break;
       case LoopEventType::kRedraw:

@@ -52,7 +52,6 @@ struct LoopState {
   bool paused = false;       // no steps run, and none are owed
   bool shown = false;        // the paused picture is on the screen
   bool resumed = false;      // resumed since the clock was last read: it starts afresh
-  bool focused = false;      // the window has the keyboard, as far as the events told
 };
 
 // The accumulator after a pass that read `now`, the previous pass having read `previous`.
