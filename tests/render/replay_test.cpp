@@ -3,6 +3,7 @@
 // and the fade that leaves trails all shape these pictures. The digests are of today's pictures,
 // which matched another renderer's pixel for pixel, all drawn by Mesa's software renderer.
 #include "app/buffer_age.h"
+#include "render/frame.h"
 #include "render/present.h"
 #include "tests/render/gl_fixture.h"
 
@@ -39,4 +40,33 @@ TEST_F(Drawing, FramesOverASpoiledSwapMatchFramesOverAKeptOne) {
   });
   EXPECT_EQ(Digest(), kPictures[0].second);
   DropKeptPicture();
+}
+
+// A pause shows the picture as it stood with "paused" over it, as often as the window asks,
+// over a back buffer the swap keeps or one it spoils; play then goes on from the picture as it
+// stood, to the same pictures as a game never paused.
+TEST_F(Drawing, APausedGameHoldsItsPictureAndGoesOnFromIt) {
+  for (const bool spoiled : {false, true}) {
+    if (spoiled) {
+      ASSERT_TRUE(KeepPicture(true));
+    }
+    ReplayDrawn(kPictures[0].first, [&](int64_t step) {
+      if (spoiled && step < kPictures[0].first) ClearScreen(0.5f);
+      if (step != 250) return;
+      const uint64_t before = Digest();
+      for (int redraw = 0; redraw < 3; ++redraw) {
+        RenderPausedFrame();
+        if (spoiled) ClearScreen(0.5f);
+      }
+      RenderPausedFrame();
+      EXPECT_EQ(Find({51, 255, 51}, {0, 260, 639, 360}), (Box{185, 273, 442, 343})) << spoiled;
+      EXPECT_EQ(Find({128, 128, 128}, {0, 0, 639, 479})[2], -1) << "a spoiled buffer shows";
+      ReleaseHeldPicture();
+      if (!spoiled) {
+        EXPECT_EQ(Digest(), before);
+      }
+    });
+    EXPECT_EQ(Digest(), kPictures[0].second) << spoiled;
+    DropKeptPicture();
+  }
 }
