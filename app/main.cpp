@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "app/audio.h"
 #include "app/buffer_age.h"
 #include "app/events.h"
 #include "app/loop.h"
@@ -54,6 +55,7 @@ struct Session {
 // The world never changes while a frame is drawn.
 void RunStep(void* context) {
   const Session& session = *static_cast<Session*>(context);
+  SoundBeforeStep();  // a replay hands its keys over after this glance, before the tick
   if (session.recorder != nullptr) {
     RecordedStep(session.recorder);
   } else if (session.replay != nullptr) {
@@ -61,20 +63,26 @@ void RunStep(void* context) {
   } else {
     UpdateWorld();
   }
+  SoundAfterStep();
   RenderFrame();
   WatchBackBuffer();
 }
 
-// A replay hears nothing from the keyboard but Escape, which the loop handles itself.
+// A replay hears nothing from the keyboard but Escape, which the loop handles itself. The
+// sound's key is the session's, never the game's: it starts no game and is not recorded.
 void KeyDown(void* context, int sym) {
   const Session& session = *static_cast<Session*>(context);
+  if (sym == kKeyMute) {
+    ToggleMute();
+    return;
+  }
   if (session.replay != nullptr) return;
   if (session.recorder != nullptr) RecordKey(session.recorder, true, sym);
   OnKeyDown(sym);
 }
 void KeyUp(void* context, int sym) {
   const Session& session = *static_cast<Session*>(context);
-  if (session.replay != nullptr) return;
+  if (sym == kKeyMute || session.replay != nullptr) return;
   if (session.recorder != nullptr) RecordKey(session.recorder, false, sym);
   OnKeyUp(sym);
 }
@@ -126,6 +134,7 @@ int Play(const Options& options) {
     SDL_Quit();
     return 1;
   }
+  OpenSound(options.mute);
   OpenGamepads();
   BuildFont();
   StartPicture(window);
@@ -137,6 +146,7 @@ int Play(const Options& options) {
   RunMainLoop(hooks);
   DropKeptPicture();
   CloseGamepads();
+  CloseSound();
   int status = 0;
   if (session.recorder != nullptr && !StopRecorder(session.recorder, &error)) {
     SayAbout(options.record, error);

@@ -1,6 +1,8 @@
 #!/bin/sh
 # The real game under Xvfb, driven with real key events (xdotool) and judged by captures of
-# what it shows (import, convert). Each check runs on a display of its own:
+# what it shows (import, convert), and by what it sends SDL's disk audio driver. Every other
+# check runs with the dummy audio driver, which plays nothing. Each check runs on a display
+# of its own:
 #   xvfb-run -a -s "-screen 0 WxHx24" e2e.sh BINARY CHECK LOST_SWAP_LIBRARY CLOSE_WINDOW
 # The library, preloaded into the game by the checks named lost-swap-*, stands in for a
 # desktop whose buffer swap loses the picture; the program asks a window to close.
@@ -95,7 +97,7 @@ case $check in
   options-without-display)
     unset DISPLAY
     [ "$("$game" --version)" = "driftbeam 1.0.0" ] || fail "--version"
-    for o in --help --version --scale --fullscreen --record --replay --check; do
+    for o in --help --version --scale --fullscreen --mute --record --replay --check; do
       "$game" --help | grep -q -- "$o" || fail "--help does not list $o"
     done
     for args in --bogus "--scale 9" stray "--scale 2 --fullscreen"; do
@@ -172,9 +174,15 @@ case $check in
     sleep 1
     xdotool keyup z keyup Left
     wait_for_game_over
+    # m is the session's: it neither starts a new game nor goes into the recording.
+    xdotool key m
+    sleep 0.3
+    grab
+    [ "$(count 'rgb(255,0,0)' 128 270 512 350)" -gt 200 ] || fail "m started a new game"
     xdotool key space
     sleep 1
     quit
+    ! grep -q "^k [0-9]* [du] 109 " "$work/game.rec" || fail "m was recorded"
     first=$(DISPLAY= "$game" --check "$work/game.rec") || fail "--check: $first"
     [ "$(DISPLAY= "$game" --check "$work/game.rec")" = "$first" ] || fail "a second check differs"
     echo "$first" | grep -q "^$work/game.rec: 2 games, best score [0-9]*, [0-9]* steps: replays exactly$" ||
@@ -189,6 +197,30 @@ case $check in
     done
     status=0 && DISPLAY= "$game" --record /nonexistent/game.rec 2>"$work/err" || status=$?
     [ "$status" = 1 ] && grep -q "cannot write" "$work/err" || fail "unwritable: $(cat "$work/err")"
+    ;;
+  sound)
+    # What the game sends SDL's disk driver (paced by its delay to about the device's own
+    # speed): sound while z fires the beam, silence while m has it off, and with --mute
+    # silence from the start, beam or not.
+    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" SDL_DISKAUDIODELAY=20
+    sent() { stat -c %s "$work/sound.raw"; }
+    # How many of the bytes sent from $1 up to $2 are not zero.
+    loud() { tail -c +$(($1 + 1)) "$work/sound.raw" | head -c $(($2 - $1)) | tr -d '\000' | wc -c; }
+    beam() { xdotool keydown z sleep 0.5 keyup z sleep 0.2; }
+    start
+    xdotool key m sleep 0.2
+    from=$(sent) && beam && to=$(sent)
+    [ "$((to - from))" -gt 40000 ] || fail "only $((to - from)) bytes in 0.7 s"
+    [ "$(loud "$from" "$to")" = 0 ] || fail "sound while muted"
+    xdotool key m sleep 0.2
+    from=$(sent) && beam && to=$(sent)
+    [ "$(loud "$from" "$to")" -gt $(((to - from) / 2)) ] || fail "no beam to hear"
+    quit
+    rm "$work/sound.raw"
+    start --mute
+    beam
+    quit
+    [ "$(sent)" -gt 40000 ] && [ "$(loud 0 "$(sent)")" = 0 ] || fail "--mute: not silence"
     ;;
   *) fail "no such check" ;;
 esac
