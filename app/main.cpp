@@ -10,6 +10,7 @@
 #include "app/events.h"
 #include "app/loop.h"
 #include "app/options.h"
+#include "app/sound_file.h"
 #include "app/window.h"
 #include "demo/recorder.h"
 #include "demo/replay.h"
@@ -164,7 +165,9 @@ int Play(const Options& options) {
 // Needs no window and no display: the world alone, as fast as it ticks.
 int Check(const Options& options) {
   std::string line;
-  const bool exact = CheckRecording(options.check.c_str(), &line);
+  const bool exact = options.wav.empty()
+                         ? CheckRecording(options.check.c_str(), &line)
+                         : CheckWithSound(options.check.c_str(), options.wav.c_str(), &line);
   FreeWorld();
   std::fprintf(exact ? stdout : stderr, "%s%s\n", exact ? "" : "driftbeam: ", line.c_str());
   return exact ? 0 : 1;

@@ -18,6 +18,7 @@ const char kUsage[] =
     "      --replay FILE    play the recording in FILE back in the window, then exit\n"
     "      --check FILE     replay FILE without a window: its games, best score and steps,\n"
     "                       and whether it replays exactly (exit status 0) or not (1)\n"
+    "      --wav OUT        with --check: also write the recording's sound to OUT, a WAV file\n"
     "\n"
     "Controls: arrow keys steer (Up thrust, Down reverse, Left and Right turn), z fires the\n"
     "beam while held, m turns the sound off and on, any key starts a new game after\n"
@@ -33,6 +34,7 @@ enum : int {
   kOptRecord,
   kOptReplay,
   kOptCheck,
+  kOptWav,
   kOptMute
 };
 
@@ -44,6 +46,7 @@ constexpr option kLongOptions[] = {
     {"record", required_argument, nullptr, kOptRecord},
     {"replay", required_argument, nullptr, kOptReplay},
     {"check", required_argument, nullptr, kOptCheck},
+    {"wav", required_argument, nullptr, kOptWav},
     {"mute", no_argument, nullptr, kOptMute},
     {nullptr, 0, nullptr, 0},
 };
@@ -108,13 +111,15 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
       case kOptRecord:
       case kOptReplay:
       case kOptCheck:
+      case kOptWav:
         if (*optarg == '\0') {
           *error = "option '" + typed + "' needs a file name";
           return ParseResult::kUsageError;
         }
         (c == kOptRecord   ? options->record
          : c == kOptReplay ? options->replay
-                           : options->check) = optarg;
+         : c == kOptCheck  ? options->check
+                           : options->wav) = optarg;
         break;
       case ':':
         *error = "option '" + typed + "' needs a value";
@@ -154,6 +159,11 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
       *error = std::string(pair[0].name) + " and " + pair[1].name + " cannot be used together";
       return ParseResult::kUsageError;
     }
+  }
+  // The sound of a recording is made offline, as fast as --check replays it.
+  if (!options->wav.empty() && options->check.empty()) {
+    *error = "--wav needs --check";
+    return ParseResult::kUsageError;
   }
   return ParseResult::kRun;
 }

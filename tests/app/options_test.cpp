@@ -40,7 +40,11 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
       {{"--record="}, kBad, 1, false, "'--record' needs a file name"},
       {{"--replay", "a", "--scale", "2"}, kRun, 2, false, ""},
       {{"--mute", "--replay", "a"}, kRun, 1, false, "", true},
+      {{"--check", "a", "--wav", "b"}, kRun, 1, false, ""},
+      {{"--wav", "b"}, kBad, 1, false, "--wav needs --check"},
+      {{"--wav", "b", "--replay", "a"}, kBad, 1, false, "--wav needs --check"},
       {{"--check", "a", "--mute"}, kBad, 1, false, "--check and --mute cannot"},
+      {{"--check", "a", "--wav="}, kBad, 1, false, "'--wav' needs a file name"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> strings = c.args;

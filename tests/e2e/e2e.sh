@@ -97,16 +97,20 @@ case $check in
   options-without-display)
     unset DISPLAY
     [ "$("$game" --version)" = "driftbeam 1.0.0" ] || fail "--version"
-    for o in --help --version --scale --fullscreen --mute --record --replay --check; do
+    for o in --help --version --scale --fullscreen --mute --record --replay --check --wav; do
       "$game" --help | grep -q -- "$o" || fail "--help does not list $o"
     done
-    for args in --bogus "--scale 9" stray "--scale 2 --fullscreen"; do
+    for args in --bogus "--scale 9" stray "--scale 2 --fullscreen" "--wav $work/a.wav"; do
       # shellcheck disable=SC2086
       status=0 && "$game" $args >"$work/out" 2>"$work/err" || status=$?
       [ "$status" = 2 ] && [ ! -s "$work/out" ] || fail "$args: exit status $status"
       [ "$(tail -n 1 "$work/err")" = "Try 'driftbeam --help'." ] && [ "$(wc -l <"$work/err")" = 2 ] ||
         fail "$args: $(cat "$work/err")"
     done
+    status=0 && "$game" --check "$(dirname "$0")/../demo/ordinary.rec" --wav /nonexistent/a.wav \
+      2>"$work/err" || status=$?
+    [ "$status" = 1 ] && [ "$(cat "$work/err")" = "driftbeam: /nonexistent/a.wav: cannot write: No such file or directory" ] ||
+      fail "unwritable WAV: $status $(cat "$work/err")"
     for display in "" :4093; do
       status=0 && DISPLAY=$display "$game" 2>"$work/err" || status=$?
       [ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "no display: $status $(cat "$work/err")"
