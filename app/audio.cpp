@@ -73,13 +73,14 @@ bool OpenDevice() {
 
 }  // namespace
 
-void OpenSound(bool muted) {
-  if (!OpenDevice()) return;
+bool OpenSound(bool muted) {
+  if (!OpenDevice()) return false;
   // The device opens paused: its callback runs only once the sounds are made.
   BuildSoundBank(&g_bank);
   StartStream(&g_stream, &g_bank, muted);
   g_open = true;
   SDL_PauseAudio(0);
+  return true;
 }
 
 void CloseSound() {

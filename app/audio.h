@@ -4,8 +4,9 @@
 
 constexpr int kKeyMute = 109;  // m: sound off and on; never handed to the game
 
-// Opens the device, after the window. Says nothing when it cannot: the game plays on.
-void OpenSound(bool muted);
+// Opens the device, after the window; false when none opens. Says nothing either way: the
+// game plays on, silently if it must.
+bool OpenSound(bool muted);
 void CloseSound();
 
 // Around every step of the world: a glance before it, and its cues handed over after it.
