@@ -20,17 +20,22 @@
 namespace {
 
 const std::string kDir = DEMO_TEST_DIR;
-const char kWav[] = "sound_file_test.wav";
-const char kRec[] = "sound_file_test.rec";
 constexpr int kTickBytes = kFramesPerTick * 4;
+
+// A scratch file of the test's own: the tests run side by side.
+std::string Scratch(const char* extension) {
+  return std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + extension;
+}
 
 // Renders a recording's sound, which must replay exactly, and returns the file's bytes.
 std::string Render(const std::string& recording) {
   std::string line;
-  EXPECT_TRUE(CheckWithSound(recording.c_str(), kWav, &line)) << line;
+  EXPECT_TRUE(CheckWithSound(recording.c_str(), Scratch(".wav").c_str(), &line)) << line;
   FreeWorld();
-  std::ifstream in(kWav, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  std::ifstream in(Scratch(".wav"), std::ios::binary);
+  const std::string bytes(std::istreambuf_iterator<char>(in), {});
+  std::remove(Scratch(".wav").c_str());
+  return bytes;
 }
 
 std::string Le(uint32_t value, int bytes) {
@@ -89,7 +94,6 @@ TEST(SoundFile, KeptGamesSoundTheSameToTheByteEveryTime) {
     EXPECT_EQ(Digest(wav), k.digest) << k.file;
   }
   EXPECT_EQ(Digest(Render(kDir + "/ordinary.rec")), kept[0].digest) << "a second render";
-  std::remove(kWav);
 }
 
 // A game left to itself: the start, silence to the first wave, the ship's death, then once
@@ -98,13 +102,14 @@ TEST(SoundFile, KeptGamesSoundTheSameToTheByteEveryTime) {
 TEST(SoundFile, EachEventIsHeardWhereItHappensAndSilenceWhereNothingDoes) {
   Recorder recorder;
   std::string error;
-  ASSERT_TRUE(StartRecorder(kRec, &recorder, &error)) << error;
+  ASSERT_TRUE(StartRecorder(Scratch(".rec").c_str(), &recorder, &error)) << error;
   while (!g_gameOver) RecordedStep(&recorder);
   const int death = static_cast<int>(recorder.steps) - 1;
   for (int i = 0; i < 300; ++i) RecordedStep(&recorder);
   ASSERT_TRUE(StopRecorder(&recorder, &error)) << error;
   FreeWorld();
-  std::string wav = Render(kRec);
+  std::string wav = Render(Scratch(".rec"));
+  std::remove(Scratch(".rec").c_str());
   EXPECT_GT(Peak(wav, 0, 5, 0), 3000) << "the new game's jingle";
   EXPECT_EQ(Peak(wav, 35, 99, 0) + Peak(wav, 35, 99, 1), 0) << "before the first wave";
   EXPECT_GT(Peak(wav, 99, 100, 0), 1000) << "the first wave";
@@ -128,8 +133,6 @@ TEST(SoundFile, EachEventIsHeardWhereItHappensAndSilenceWhereNothingDoes) {
     };
     EXPECT_GT(toward(is), 1.5 * toward(was)) << k.step;
   }
-  std::remove(kWav);
-  std::remove(kRec);
 }
 
 // std::rand belongs to the game: one draw more anywhere changes every game after it.
