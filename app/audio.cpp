@@ -65,7 +65,7 @@ bool OpenDevice() {
   want.channels = 2;
   want.samples = kDeviceFrames;
   want.callback = Fill;
-  // No spec back: SDL converts from this one to whatever the device takes.
+  // Nothing asked back: SDL converts from this format to whatever the device takes.
   if (SDL_OpenAudio(&want, nullptr) == 0) return true;
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   return false;
