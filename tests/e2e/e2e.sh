@@ -205,7 +205,7 @@ case $check in
   sound)
     # What the game sends SDL's disk driver (paced by its delay to about the device's own
     # speed): sound while z fires the beam, silence while m has it off, and with --mute
-    # silence from the start, beam or not.
+    # silence from the start, beam or not. Then a device that does not open.
     export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" SDL_DISKAUDIODELAY=20
     sent() { stat -c %s "$work/sound.raw"; }
     # How many of the bytes sent from $1 up to $2 are not zero.
@@ -225,6 +225,12 @@ case $check in
     beam
     quit
     [ "$(sent)" -gt 40000 ] && [ "$(loud 0 "$(sent)")" = 0 ] || fail "--mute: not silence"
+    # No device (ALSA without its configuration, which it complains of): the game plays on,
+    # silent, and says nothing.
+    export SDL_AUDIODRIVER=alsa ALSA_CONFIG_PATH=/dev/null
+    start
+    quit
+    [ ! -s "$work/stderr" ] || fail "no device: $(cat "$work/stderr")"
     ;;
   *) fail "no such check" ;;
 esac
