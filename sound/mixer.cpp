@@ -17,6 +17,22 @@ constexpr double kThrobHz = 14.0;                // how fast the beam throbs nea
 constexpr float kThrobBelow = 30.0f;             // energy where the throb starts
 constexpr float kLowestBeamRate = 0.55f;         // the beam's pitch, empty, against full
 
+// Ticks a sound waits before it starts again. In the last tier a wave comes every fifth tick
+// with a laser that turns deadly a second later: started every time, the chime, the shimmer
+// and the warning would each stand as one long tone. Kills and the rest always sound.
+uint32_t GapOf(int id) {
+  switch (id) {
+    case kSoundLaserAppears:
+    case kSoundLaserDeadly:
+    case kSoundLaserHarmless:
+      return 10;
+    case kSoundWave:
+      return 20;
+    default:
+      return 0;
+  }
+}
+
 float PanOf(float x) {
   const float across = std::min(std::max(x / kScreenWidth, 0.0f), 1.0f);
   return kEdgePan + (1.0f - 2.0f * kEdgePan) * across;
@@ -24,6 +40,8 @@ float PanOf(float x) {
 
 // A free voice, or else the oldest, which is the one a listener misses least.
 void Start(Mixer* m, SoundId id, float gain, float x) {
+  if (m->ticks - m->lastStart[id] < GapOf(id)) return;
+  m->lastStart[id] = m->ticks;
   Voice* voice = &m->voices[0];
   for (Voice& v : m->voices) {
     if (v.sound == nullptr) {
@@ -131,6 +149,7 @@ void MixBlock(Mixer* m, int16_t* out, int n) {
 void StartMixer(Mixer* mixer, const SoundBank* bank, float volume) {
   *mixer = {};
   mixer->bank = bank;
+  for (int id = 0; id < kSoundCount; ++id) mixer->lastStart[id] = 0u - GapOf(id);  // long ago
   mixer->beam.rate = mixer->beam.targetRate = 1.0f;
   mixer->thrust.rate = mixer->thrust.targetRate = 1.0f;
   mixer->volume = mixer->volumeTarget = volume;
@@ -142,6 +161,7 @@ void SetVolume(Mixer* mixer, float volume) {
 }
 
 void PlayCues(Mixer* mixer, const TickCues& cues) {
+  ++mixer->ticks;
   const float middle = kScreenWidth / 2.0f;
   if (cues.newGame) Start(mixer, kSoundNewGame, 1.0f, middle);
   for (int kind = 0; kind < kKinds; ++kind) {
@@ -151,8 +171,7 @@ void PlayCues(Mixer* mixer, const TickCues& cues) {
   StartEvent(mixer, kSoundLaserDeadly, cues.lasersDeadly);
   StartEvent(mixer, kSoundLaserHarmless, cues.lasersHarmless);
   if (cues.wave != 0) {
-    // Once waves come every few ticks the chime would be a din: it fades to a patter as
-    // the interval shortens.
+    // As the waves come faster the chime grows softer, so that it urges rather than din.
     const float gain = 0.3f + 0.7f * std::min(static_cast<float>(cues.wave - 5) / 15.0f, 1.0f);
     Start(mixer, kSoundWave, gain, middle);
   }

@@ -34,7 +34,9 @@ struct HeldLoop {
 struct Mixer {
   const SoundBank* bank;
   Voice voices[kVoices];
-  uint32_t started;  // voices started so far
+  uint32_t started;                 // voices started so far
+  uint32_t ticks;                   // cues played so far, a tick's or a few merged
+  uint32_t lastStart[kSoundCount];  // the tick each sound last started, for the gaps
   HeldLoop beam;
   HeldLoop thrust;
   float volume;        // master volume now, gliding toward `volumeTarget`
