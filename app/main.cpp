@@ -5,10 +5,12 @@
 #include <exception>
 #include <string>
 
+#include "app/audio.h"
 #include "app/buffer_age.h"
 #include "app/events.h"
 #include "app/loop.h"
 #include "app/options.h"
+#include "app/sound_file.h"
 #include "app/window.h"
 #include "demo/recorder.h"
 #include "demo/replay.h"
@@ -54,6 +56,7 @@ struct Session {
 // The world never changes while a frame is drawn.
 void RunStep(void* context) {
   const Session& session = *static_cast<Session*>(context);
+  SoundBeforeStep();  // a replay hands its keys over after this glance, before the tick
   if (session.recorder != nullptr) {
     RecordedStep(session.recorder);
   } else if (session.replay != nullptr) {
@@ -61,20 +64,26 @@ void RunStep(void* context) {
   } else {
     UpdateWorld();
   }
+  SoundAfterStep();
   RenderFrame();
   WatchBackBuffer();
 }
 
-// A replay hears nothing from the keyboard but Escape, which the loop handles itself.
+// A replay hears nothing from the keyboard but Escape, which the loop handles itself. The
+// sound's key is the session's, never the game's: it starts no game and is not recorded.
 void KeyDown(void* context, int sym) {
   const Session& session = *static_cast<Session*>(context);
+  if (sym == kKeyMute) {
+    ToggleMute();
+    return;
+  }
   if (session.replay != nullptr) return;
   if (session.recorder != nullptr) RecordKey(session.recorder, true, sym);
   OnKeyDown(sym);
 }
 void KeyUp(void* context, int sym) {
   const Session& session = *static_cast<Session*>(context);
-  if (session.replay != nullptr) return;
+  if (sym == kKeyMute || session.replay != nullptr) return;
   if (session.recorder != nullptr) RecordKey(session.recorder, false, sym);
   OnKeyUp(sym);
 }
@@ -96,7 +105,9 @@ bool InPlay(void* context) {
   return !g_gameOver && (session.replay == nullptr || !session.replay->over);
 }
 
+// The sound falls silent with the picture standing still, and comes back with play.
 void ShowPause(void*, bool paused) {
+  PauseSound(paused);
   if (paused) {
     RenderPausedFrame();
   } else {
@@ -141,6 +152,7 @@ int Play(const Options& options) {
     SDL_Quit();
     return 1;
   }
+  OpenSound(options.mute);
   OpenGamepads();
   BuildFont();
   StartPicture(window);
@@ -153,6 +165,7 @@ int Play(const Options& options) {
   RunMainLoop(hooks);
   DropKeptPicture();
   CloseGamepads();
+  CloseSound();
   int status = 0;
   if (session.recorder != nullptr && !StopRecorder(session.recorder, &error)) {
     SayAbout(options.record, error);
@@ -170,7 +183,9 @@ int Play(const Options& options) {
 // Needs no window and no display: the world alone, as fast as it ticks.
 int Check(const Options& options) {
   std::string line;
-  const bool exact = CheckRecording(options.check.c_str(), &line);
+  const bool exact = options.wav.empty()
+                         ? CheckRecording(options.check.c_str(), &line)
+                         : CheckWithSound(options.check.c_str(), options.wav.c_str(), &line);
   FreeWorld();
   std::fprintf(exact ? stdout : stderr, "%s%s\n", exact ? "" : "driftbeam: ", line.c_str());
   return exact ? 0 : 1;

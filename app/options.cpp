@@ -9,22 +9,35 @@ const char kUsage[] =
     "A single-screen arcade game: steer a ship with inertia, fire a beam at flocking drones,\n"
     "keep clear of the lasers.\n"
     "\n"
-    "  -h, --help        show this help and exit\n"
-    "      --version     show the version and exit\n"
-    "      --scale N     a window N times as large, N from 1 to 8 (default 1: 640x480)\n"
-    "      --fullscreen  fill the screen at its own resolution, the picture centred\n"
-    "      --record FILE   write the game as it is played to FILE\n"
-    "      --replay FILE   play the recording in FILE back in the window, then exit\n"
-    "      --check FILE    replay FILE without a window: its games, best score and steps,\n"
-    "                      and whether it replays exactly (exit status 0) or not (1)\n"
+    "  -h, --help           show this help and exit\n"
+    "      --version        show the version and exit\n"
+    "      --scale N        a window N times as large, N from 1 to 8 (default 1: 640x480)\n"
+    "      --fullscreen     fill the screen at its own resolution, the picture centred\n"
+    "      --mute           start without sound\n"
+    "      --record FILE    write the game as it is played to FILE\n"
+    "      --replay FILE    play the recording in FILE back in the window, then exit\n"
+    "      --check FILE     replay FILE without a window: its games, best score and steps,\n"
+    "                       and whether it replays exactly (exit status 0) or not (1)\n"
+    "      --wav OUT        with --check: also write the recording's sound to OUT, a WAV file\n"
     "\n"
     "Controls: arrow keys steer (Up thrust, Down reverse, Left and Right turn), z fires the\n"
-    "beam while held, any key starts a new game after \"game over\", Escape quits. p pauses\n"
-    "and resumes; the game also pauses when its window loses the keyboard.\n";
+    "beam while held, m turns the sound off and on, p pauses and resumes (so does a window\n"
+    "losing the keyboard), any key starts a new game after \"game over\", Escape quits. A\n"
+    "gamepad plays too: the d-pad or the left stick steers, any button fires, resumes a paused\n"
+    "game and, after \"game over\", starts a new game.\n";
 
 namespace {
 
-enum : int { kOptVersion = 256, kOptScale, kOptFullscreen, kOptRecord, kOptReplay, kOptCheck };
+enum : int {
+  kOptVersion = 256,
+  kOptScale,
+  kOptFullscreen,
+  kOptRecord,
+  kOptReplay,
+  kOptCheck,
+  kOptWav,
+  kOptMute
+};
 
 constexpr option kLongOptions[] = {
     {"help", no_argument, nullptr, 'h'},
@@ -34,6 +47,8 @@ constexpr option kLongOptions[] = {
     {"record", required_argument, nullptr, kOptRecord},
     {"replay", required_argument, nullptr, kOptReplay},
     {"check", required_argument, nullptr, kOptCheck},
+    {"wav", required_argument, nullptr, kOptWav},
+    {"mute", no_argument, nullptr, kOptMute},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -91,16 +106,21 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
       case kOptFullscreen:
         options->fullscreen = true;
         break;
+      case kOptMute:
+        options->mute = true;
+        break;
       case kOptRecord:
       case kOptReplay:
       case kOptCheck:
+      case kOptWav:
         if (*optarg == '\0') {
           *error = "option '" + typed + "' needs a file name";
           return ParseResult::kUsageError;
         }
         (c == kOptRecord   ? options->record
          : c == kOptReplay ? options->replay
-                           : options->check) = optarg;
+         : c == kOptCheck  ? options->check
+                           : options->wav) = optarg;
         break;
       case ':':
         *error = "option '" + typed + "' needs a value";
@@ -133,12 +153,18 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
       {{!options->replay.empty(), "--replay"}, {!options->check.empty(), "--check"}},
       {{!options->check.empty(), "--check"}, {scaleGiven, "--scale"}},
       {{!options->check.empty(), "--check"}, {options->fullscreen, "--fullscreen"}},
+      {{!options->check.empty(), "--check"}, {options->mute, "--mute"}},
   };
   for (const auto& pair : conflicts) {
     if (pair[0].given && pair[1].given) {
       *error = std::string(pair[0].name) + " and " + pair[1].name + " cannot be used together";
       return ParseResult::kUsageError;
     }
+  }
+  // The sound of a recording is made offline, as fast as --check replays it.
+  if (!options->wav.empty() && options->check.empty()) {
+    *error = "--wav needs --check";
+    return ParseResult::kUsageError;
   }
   return ParseResult::kRun;
 }

@@ -11,6 +11,8 @@ struct Options {
   std::string record;       // write the game played to this file
   std::string replay;       // play this recording back in the window
   std::string check;        // replay this recording without a window and say if it holds
+  std::string wav;          // with check: write the recording's sound to this file
+  bool mute = false;        // start without sound
 };
 
 enum class ParseResult { kRun, kHelp, kVersion, kUsageError };

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/frame.h"
+#include "bench/sound.h"
 #include "game/drone_pass.h"
 #include "game/drones.h"
 #include "game/player.h"
@@ -374,6 +375,7 @@ int main() {
     CloseBenchWindow();
     PrintScaleTable();
   }
+  PrintSoundTable();
   FreeWorld();
   return 0;
 }

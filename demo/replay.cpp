@@ -81,12 +81,13 @@ bool CheckRecording(const char* path, std::string* line) {
   Replay replay;
   StartReplay(recording, &replay);
   while (!replay.over) ReplayStep(&replay);
-  if (!replay.fault.empty()) {
-    *line = std::string(path) + ": " + replay.fault;
-    return false;
-  }
-  *line = std::string(path) + ": " + std::to_string(replay.games) +
-          (replay.games == 1 ? " game" : " games") + ", best score " + std::to_string(g_bestScore) +
-          ", " + std::to_string(replay.steps) + " steps: replays exactly";
-  return true;
+  *line = ReplayVerdict(path, replay);
+  return replay.fault.empty();
+}
+
+std::string ReplayVerdict(const char* path, const Replay& replay) {
+  if (!replay.fault.empty()) return std::string(path) + ": " + replay.fault;
+  return std::string(path) + ": " + std::to_string(replay.games) +
+         (replay.games == 1 ? " game" : " games") + ", best score " + std::to_string(g_bestScore) +
+         ", " + std::to_string(replay.steps) + " steps: replays exactly";
 }

@@ -23,6 +23,10 @@ void StartReplay(const Recording& recording, Replay* replay);
 // the recording wherever it has, or should have, a checkpoint.
 void ReplayStep(Replay* replay);
 
+// What --check says of a replay run to its end: the games, the best score and the steps,
+// and that it replays exactly; or the file and where it went wrong.
+std::string ReplayVerdict(const char* path, const Replay& replay);
+
 // Replays a whole file as fast as the tick allows. *line says what it holds and that it
 // replays exactly, or names the file and what is wrong with it.
 bool CheckRecording(const char* path, std::string* line);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
     int scale;
     bool fullscreen;
     std::string error;  // a part of the message
+    bool mute = false;
   } cases[] = {
       {{}, kRun, 1, false, ""},
       {{"--scale", "3"}, kRun, 3, false, ""},
@@ -36,6 +39,12 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
       {{"--check", "a", "--fullscreen"}, kBad, 1, false, "--check and --fullscreen cannot"},
       {{"--record="}, kBad, 1, false, "'--record' needs a file name"},
       {{"--replay", "a", "--scale", "2"}, kRun, 2, false, ""},
+      {{"--mute", "--replay", "a"}, kRun, 1, false, "", true},
+      {{"--check", "a", "--wav", "b"}, kRun, 1, false, ""},
+      {{"--wav", "b"}, kBad, 1, false, "--wav needs --check"},
+      {{"--wav", "b", "--replay", "a"}, kBad, 1, false, "--wav needs --check"},
+      {{"--check", "a", "--mute"}, kBad, 1, false, "--check and --mute cannot"},
+      {{"--check", "a", "--wav="}, kBad, 1, false, "'--wav' needs a file name"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> strings = c.args;
@@ -50,9 +59,24 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
     const std::string line = ::testing::PrintToString(c.args);
     EXPECT_EQ(result, c.result) << line;
     if (result == kRun) {
-      EXPECT_TRUE(options.scale == c.scale && options.fullscreen == c.fullscreen) << line;
+      EXPECT_TRUE(options.scale == c.scale && options.fullscreen == c.fullscreen &&
+                  options.mute == c.mute)
+          << line;
     } else if (result == kBad) {
       EXPECT_NE(error.find(c.error), std::string::npos) << line << ": " << error;
     }
   }
+}
+
+// Every option's description, and every line that goes on with one, starts in one column.
+TEST(Options, HelpPutsEveryDescriptionInOneColumn) {
+  std::set<size_t> columns;
+  std::istringstream usage(kUsage);
+  for (std::string line; std::getline(usage, line);) {
+    const size_t start = line.find_first_not_of(' ');
+    if (start == 0 || start == std::string::npos) continue;
+    columns.insert(line[start] == '-' ? line.find_first_not_of(' ', line.find("  ", start))
+                                      : start);
+  }
+  EXPECT_EQ(columns.size(), 1u);
 }

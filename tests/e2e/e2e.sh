@@ -1,6 +1,8 @@
 #!/bin/sh
 # The real game under Xvfb, driven with real key events (xdotool) and judged by captures of
-# what it shows (import, convert). Each check runs on a display of its own:
+# what it shows (import, convert), and by what it sends SDL's disk audio driver. Every other
+# check runs with the dummy audio driver, which plays nothing. Each check runs on a display
+# of its own:
 #   xvfb-run -a -s "-screen 0 WxHx24" e2e.sh BINARY CHECK LOST_SWAP_LIBRARY CLOSE_WINDOW
 # The library, preloaded into the game by the checks named lost-swap-*, stands in for a
 # desktop whose buffer swap loses the picture; the program asks a window to close.
@@ -95,16 +97,20 @@ case $check in
   options-without-display)
     unset DISPLAY
     [ "$("$game" --version)" = "driftbeam 1.0.0" ] || fail "--version"
-    for o in --help --version --scale --fullscreen --record --replay --check; do
+    for o in --help --version --scale --fullscreen --mute --record --replay --check --wav; do
       "$game" --help | grep -q -- "$o" || fail "--help does not list $o"
     done
-    for args in --bogus "--scale 9" stray "--scale 2 --fullscreen"; do
+    for args in --bogus "--scale 9" stray "--scale 2 --fullscreen" "--wav $work/a.wav"; do
       # shellcheck disable=SC2086
       status=0 && "$game" $args >"$work/out" 2>"$work/err" || status=$?
       [ "$status" = 2 ] && [ ! -s "$work/out" ] || fail "$args: exit status $status"
       [ "$(tail -n 1 "$work/err")" = "Try 'driftbeam --help'." ] && [ "$(wc -l <"$work/err")" = 2 ] ||
         fail "$args: $(cat "$work/err")"
     done
+    status=0 && "$game" --check "$(dirname "$0")/../demo/ordinary.rec" --wav /nonexistent/a.wav \
+      2>"$work/err" || status=$?
+    [ "$status" = 1 ] && [ "$(cat "$work/err")" = "driftbeam: /nonexistent/a.wav: cannot write: No such file or directory" ] ||
+      fail "unwritable WAV: $status $(cat "$work/err")"
     for display in "" :4093; do
       status=0 && DISPLAY=$display "$game" 2>"$work/err" || status=$?
       [ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "no display: $status $(cat "$work/err")"
@@ -173,10 +179,15 @@ case $check in
     sleep 0.5
     xdotool keyup Left
     wait_for_game_over
+    # m is the session's: it neither starts a new game nor goes into the recording.
+    xdotool key m
+    sleep 0.3
+    grab
+    [ "$(count 'rgb(255,0,0)' 128 270 512 350)" -gt 200 ] || fail "m started a new game"
     xdotool key space
     sleep 1
     quit
-    ! grep -q '^k [0-9]* [du] 112 ' "$work/game.rec" || fail "p was recorded"
+    ! grep -qE '^k [0-9]+ [du] (109|112) ' "$work/game.rec" || fail "m or p was recorded"
     first=$(DISPLAY= "$game" --check "$work/game.rec") || fail "--check: $first"
     [ "$(DISPLAY= "$game" --check "$work/game.rec")" = "$first" ] || fail "a second check differs"
     echo "$first" | grep -q "^$work/game.rec: 2 games, best score [0-9]*, [0-9]* steps: replays exactly$" ||
@@ -224,6 +235,44 @@ case $check in
     [ "$(title)" = 0 ] || fail "\"paused\" stays after p"
     kill "$other"
     quit
+    ;;
+  sound)
+    # What the game sends SDL's disk driver (paced by its delay to about the device's own
+    # speed): sound while z fires the beam, silence while m has it off or the game is paused,
+    # and with --mute silence from the start, beam or not. Then a device that does not open.
+    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/sound.raw" SDL_DISKAUDIODELAY=20
+    sent() { stat -c %s "$work/sound.raw"; }
+    # How many of the bytes sent from $1 up to $2 are not zero.
+    loud() { tail -c +$(($1 + 1)) "$work/sound.raw" | head -c $(($2 - $1)) | tr -d '\000' | wc -c; }
+    beam() { xdotool keydown z sleep 0.5 keyup z sleep 0.2; }
+    start
+    xdotool key m sleep 0.2
+    from=$(sent) && beam && to=$(sent)
+    [ "$((to - from))" -gt 40000 ] || fail "only $((to - from)) bytes in 0.7 s"
+    [ "$(loud "$from" "$to")" = 0 ] || fail "sound while muted"
+    xdotool key m sleep 0.2
+    from=$(sent) && beam && to=$(sent)
+    [ "$(loud "$from" "$to")" -gt $(((to - from) / 2)) ] || fail "no beam to hear"
+    # Paused with z held, silence; the beam is heard again once play goes on.
+    xdotool keydown z sleep 0.2 key p sleep 0.2
+    from=$(sent) && sleep 0.4 && to=$(sent)
+    [ "$(loud "$from" "$to")" = 0 ] || fail "sound while paused"
+    xdotool key p sleep 0.1
+    from=$(sent) && sleep 0.3 && to=$(sent)
+    xdotool keyup z
+    [ "$(loud "$from" "$to")" -gt $(((to - from) / 2)) ] || fail "no sound after the pause"
+    quit
+    rm "$work/sound.raw"
+    start --mute
+    beam
+    quit
+    [ "$(sent)" -gt 40000 ] && [ "$(loud 0 "$(sent)")" = 0 ] || fail "--mute: not silence"
+    # No device (ALSA without its configuration, which it complains of): the game plays on,
+    # silent, and says nothing.
+    export SDL_AUDIODRIVER=alsa ALSA_CONFIG_PATH=/dev/null
+    start
+    quit
+    [ ! -s "$work/stderr" ] || fail "no device: $(cat "$work/stderr")"
     ;;
   *) fail "no such check" ;;
 esac

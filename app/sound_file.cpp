@@ -1,0 +1,127 @@
+#include "app/sound_file.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "demo/replay.h"
+#include "game/world.h"
+#include "sound/cues.h"
+#include "sound/mixer.h"
+
+namespace {
+
+constexpr int kMostTailTicks = 500;  // 5 s, longer than the longest sound
+constexpr int kBytesPerFrame = 4;    // two 16-bit samples
+constexpr int kHeaderBytes = 44;
+constexpr uint64_t kMostDataBytes = 0xFFFFFFFFull - (kHeaderBytes - 8);  // RIFF's sizes are 32-bit
+
+void Put(unsigned char** at, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) *(*at)++ = static_cast<unsigned char>(value >> (8 * i));
+}
+
+void Tag(unsigned char** at, const char* tag) {
+  const size_t length = std::strlen(tag);
+  std::memcpy(*at, tag, length);
+  *at += length;
+}
+
+// WAV is little-endian whatever the machine, so every number is written out byte by byte.
+struct WavFile {
+  std::FILE* file;
+  uint32_t dataBytes;
+  int error;  // errno of the first failure, 0 while all is well
+
+  void Bytes(const void* data, size_t size) {
+    if (error == 0 && std::fwrite(data, 1, size, file) != size) error = errno != 0 ? errno : EIO;
+  }
+  void Header() {
+    unsigned char header[kHeaderBytes];
+    unsigned char* at = header;
+    Tag(&at, "RIFF");
+    Put(&at, kHeaderBytes - 8 + dataBytes, 4);
+    Tag(&at, "WAVEfmt ");
+    Put(&at, 16, 4);  // the format chunk's size
+    Put(&at, 1, 2);   // PCM
+    Put(&at, 2, 2);   // stereo
+    Put(&at, kSampleRate, 4);
+    Put(&at, kSampleRate * kBytesPerFrame, 4);
+    Put(&at, kBytesPerFrame, 2);
+    Put(&at, 16, 2);  // bits a sample
+    Tag(&at, "data");
+    Put(&at, dataBytes, 4);
+    Bytes(header, sizeof header);
+  }
+  void Tick(Mixer* mixer) {
+    int16_t frames[kFramesPerTick * 2];
+    MixFrames(mixer, frames, kFramesPerTick);
+    unsigned char bytes[sizeof frames];
+    unsigned char* at = bytes;
+    for (const int16_t sample : frames) Put(&at, static_cast<uint16_t>(sample), 2);
+    Bytes(bytes, sizeof bytes);
+    dataBytes += sizeof bytes;
+  }
+  // The sizes are known only at the end; they go back into the header.
+  void Close() {
+    if (error == 0 && std::fseek(file, 0, SEEK_SET) != 0) error = errno;
+    Header();
+    if (std::fclose(file) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+  }
+};
+
+}  // namespace
+
+bool CheckWithSound(const char* path, const char* wavPath, std::string* line) {
+  Recording recording;
+  std::string error;
+  if (!LoadRecording(path, &recording, &error)) {
+    *line = std::string(path) + ": " + error;
+    return false;
+  }
+  const uint64_t mostBytes = static_cast<uint64_t>(JustifiedSteps(recording) + kMostTailTicks) *
+                             kFramesPerTick * kBytesPerFrame;
+  if (mostBytes > kMostDataBytes) {
+    *line = std::string(wavPath) + ": the recording is too long for a WAV file";
+    return false;
+  }
+  WavFile wav = {std::fopen(wavPath, "wb"), 0, 0};
+  if (wav.file == nullptr) {
+    *line = std::string(wavPath) + ": cannot write: " + std::strerror(errno);
+    return false;
+  }
+  wav.Header();
+  SoundBank bank;
+  BuildSoundBank(&bank);
+  Mixer mixer;
+  StartMixer(&mixer, &bank, 1.0f);
+  WorldGlance glance;
+  Replay replay;
+  StartReplay(recording, &replay);
+  while (!replay.over) {
+    TakeGlance(&glance);
+    ReplayStep(&replay);
+    PlayCues(&mixer, FindCues(glance));
+    wav.Tick(&mixer);
+  }
+  // After the last step nothing more happens: the beam and the engine fall silent and the
+  // last sounds ring out.
+  TickCues quiet = {};
+  quiet.shipX = g_player->x;
+  for (int tick = 0; tick < kMostTailTicks && !MixerIdle(mixer); ++tick) {
+    PlayCues(&mixer, quiet);
+    wav.Tick(&mixer);
+  }
+  wav.Close();
+  *line = ReplayVerdict(path, replay);
+  if (wav.error != 0) *line = std::string(wavPath) + ": cannot write: " + std::strerror(wav.error);
+  if (wav.error == 0 && replay.fault.empty()) return true;
+  // A replay that went astray made another game's sound, and a file cut short is no WAV:
+  // none is better than either. Only a plain file goes, never a device or a link.
+  std::error_code ignored;
+  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(wavPath, ignored))) {
+    std::remove(wavPath);
+  }
+  return false;
+}
