@@ -159,7 +159,8 @@ TEST(Recordings, EveryDamagedOrForeignFileIsRefusedWithWhatIsWrong) {
 TEST(Recordings, AnUnfinishedGameIsNamedAndACutOneReplaysToItsLastSecond) {
   Checkpoint last;
   Spill(kScratch, Stopped(2100, true, &last));
-  ASSERT_TRUE(last.step == 2100 && last.score != last.best) << last.score;
+  ASSERT_EQ(last.step, 2100);
+  ASSERT_NE(last.score, last.best);
   EXPECT_EQ(Check(kScratch), kScratch + ": 3 games, best score " + std::to_string(last.best) +
                                  ", 2100 steps, the last game left unfinished with score " +
                                  std::to_string(last.score) + ": replays exactly");
