@@ -221,6 +221,9 @@ case $check in
     status=0 && DISPLAY= "$game" --record "$work/game.rec" 2>"$work/err" || status=$?
     [ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] && grep -q "game.rec: already exists" "$work/err" &&
       cmp -s "$work/game.rec" "$work/kept.rec" || fail "a kept game: $status $(cat "$work/err")"
+    # A game that never began leaves no file behind to be refused the next time.
+    DISPLAY= "$game" --record "$work/none.rec" 2>/dev/null && fail "--record with no display"
+    [ ! -e "$work/none.rec" ] || fail "a game that never began left its file"
     ;;
   record-full-device)
     start --record /dev/full
