@@ -2,7 +2,9 @@
 BUILD := build
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test bench build clean
+FUZZ_SECONDS ?= 300
+
+.PHONY: run test bench fuzz build clean
 
 run: build
 	./$(BUILD)/driftbeam
@@ -32,5 +34,11 @@ bench:
 	cmake --build $(BUILD)-bench -j $(JOBS) --target driftbeam_bench
 	xvfb-run -a -s "-screen 0 1920x1440x24" ./$(BUILD)-bench/driftbeam_bench
 
+# The recording reader, the whole check and the command line under clang's libFuzzer with
+# both sanitizers, FUZZ_SECONDS each; what it finds stays in build-fuzz/findings/.
+fuzz:
+	scripts/install-deps --fuzz
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench $(BUILD)-fuzz

@@ -1,6 +1,7 @@
 // driftbeam: the command line, start-up, the main loop on SDL, and a clean exit.
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -57,8 +58,10 @@ struct Session {
 void RunStep(void* context) {
   const Session& session = *static_cast<Session*>(context);
   SoundBeforeStep();  // a replay hands its keys over after this glance, before the tick
+  std::string error;
   if (session.recorder != nullptr) {
-    RecordedStep(session.recorder);
+    // Said at once, while the player can still make room or stop; the game goes on.
+    if (!RecordedStep(session.recorder, &error)) SayAbout(session.recorder->file.path, error);
   } else if (session.replay != nullptr) {
     ReplayStep(session.replay);  // nothing more once it is over: the pass draws, then ends
   } else {
@@ -129,9 +132,11 @@ int Play(const Options& options) {
   }
   if (!options.record.empty()) {
     if (!StartRecorder(options.record.c_str(), &recorder, &error)) {
-      std::fprintf(stderr, "driftbeam: %s\n", error.c_str());
+      SayAbout(options.record, error);
       return 1;
     }
+    // A pipe whose reader went away fails a write like a full disk, instead of ending us.
+    std::signal(SIGPIPE, SIG_IGN);
     session.recorder = &recorder;
   } else if (!options.replay.empty()) {
     StartReplay(recording, &replay);
@@ -147,7 +152,7 @@ int Play(const Options& options) {
   Window window;
   if (!OpenWindow(options, &window, &error)) {
     std::fprintf(stderr, "driftbeam: %s\n", error.c_str());
-    if (session.recorder != nullptr) StopRecorder(session.recorder, &error);
+    if (session.recorder != nullptr) DiscardRecorder(session.recorder);
     FreeWorld();
     SDL_Quit();
     return 1;
@@ -167,9 +172,9 @@ int Play(const Options& options) {
   CloseGamepads();
   CloseSound();
   int status = 0;
-  if (session.recorder != nullptr && !StopRecorder(session.recorder, &error)) {
-    SayAbout(options.record, error);
-    status = 1;
+  if (session.recorder != nullptr) {
+    if (!StopRecorder(session.recorder, &error)) SayAbout(options.record, error);
+    if (!RecordedWhole(recorder)) status = 1;
   }
   if (session.replay != nullptr && !replay.fault.empty()) {
     SayAbout(options.replay, replay.fault);

@@ -7,6 +7,7 @@ bool StartRecorder(const char* path, Recorder* recorder, std::string* error) {
   uint32_t fingerprint[kFingerprintValues];
   TakeRandFingerprint(fingerprint);
   recorder->steps = 0;
+  recorder->recorded = 0;
   if (!CreateRecording(path, fingerprint, &recorder->file, error)) return false;
   g_bestScore = 0;  // as at start-up, where every replay begins
   NewGame();
@@ -17,14 +18,32 @@ void RecordKey(Recorder* recorder, bool down, int sym) {
   WriteKey(&recorder->file, {recorder->steps, down, sym});
 }
 
-void RecordedStep(Recorder* recorder) {
+bool RecordedStep(Recorder* recorder, std::string* error) {
   const bool ended = StepWorld();
   ++recorder->steps;
   const bool second = recorder->steps % kCheckpointEvery == 0;
   if (ended || second) WriteCheckpoint(&recorder->file, TakeCheckpoint(recorder->steps));
-  if (second) FlushRecording(&recorder->file);
+  if (!second || !RecordedWhole(*recorder)) return true;
+  if (FlushRecording(&recorder->file)) {
+    recorder->recorded = recorder->steps;
+    return true;
+  }
+  *error = recorder->file.failure + "; the game goes on, recorded up to step " +
+           std::to_string(recorder->recorded);
+  return false;
 }
 
 bool StopRecorder(Recorder* recorder, std::string* error) {
-  return CloseRecording(&recorder->file, TakeCheckpoint(recorder->steps), error);
+  const bool whole = RecordedWhole(*recorder);
+  if (CloseRecording(&recorder->file, TakeCheckpoint(recorder->steps)) || !whole) return true;
+  *error = recorder->file.failure;
+  return false;
+}
+
+bool RecordedWhole(const Recorder& recorder) {
+  return recorder.file.failure.empty();
+}
+
+void DiscardRecorder(Recorder* recorder) {
+  DiscardRecording(&recorder->file);
 }

@@ -8,19 +8,28 @@
 
 struct Recorder {
   RecordingFile file;
-  int64_t steps;  // steps run since start-up, game over or not
+  int64_t steps;     // steps run since start-up, game over or not
+  int64_t recorded;  // steps that the file holds for certain: up to its last flush
 };
 
 // Start-up of a recorded game: the file created and its first line written, then a new
-// game. False, with *error and no game, when the file cannot be written.
+// game. False, with *error and no game, when the file cannot be written or is a kept game.
 bool StartRecorder(const char* path, Recorder* recorder, std::string* error);
 
 // A key about to be handed to OnKeyDown or OnKeyUp.
 void RecordKey(Recorder* recorder, bool down, int sym);
 
 // One tick of the world, then what the file needs of it. The file is handed to the system
-// once a second; nothing here waits for the disk.
-void RecordedStep(Recorder* recorder);
+// once a second; nothing here waits for the disk. False at the one step where the file stops
+// taking lines, with *error saying why; the game goes on, no longer written down.
+bool RecordedStep(Recorder* recorder, std::string* error);
 
-// The closing record, then the file closed; false, with *error, when any of it was lost.
+// The closing record, then the file closed. False, with *error, when that is where writing
+// fails; a failure told before is not told again.
 bool StopRecorder(Recorder* recorder, std::string* error);
+
+// Whether the file holds the whole session.
+bool RecordedWhole(const Recorder& recorder);
+
+// Closes and removes the file of a session that never began.
+void DiscardRecorder(Recorder* recorder);

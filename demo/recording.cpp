@@ -1,5 +1,9 @@
 #include "demo/recording.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -21,11 +25,19 @@ uint32_t Chain(uint32_t hash, const std::string& body) {
 
 enum class LineEnd { kNewline, kTooLong, kCut, kNone };
 
+// A file as large as it was when opened: one still being written is read as far as it went
+// then, and never waited on.
+struct Source {
+  std::FILE* file;
+  int64_t left;  // bytes not read yet
+};
+
 // One line without its newline. A line longer than any the game writes is not read on: a
 // damaged file may have no newline for megabytes.
-LineEnd ReadLine(std::FILE* file, std::string* line) {
+LineEnd ReadLine(Source* in, std::string* line) {
   line->clear();
-  for (int c; (c = std::getc(file)) != EOF;) {
+  for (int c; in->left > 0 && (c = std::getc(in->file)) != EOF;) {
+    --in->left;
     if (c == '\n') return LineEnd::kNewline;
     if (line->size() == kMaxLineLength) return LineEnd::kTooLong;
     line->push_back(static_cast<char>(c));
@@ -135,11 +147,11 @@ struct Order {
 
 // Reads the records after the first line. False, with the line's number, where one is
 // damaged or out of order; a last line cut short ends the recording there.
-bool ReadRecords(std::FILE* file, uint32_t chain, Recording* recording, int* badLine) {
+bool ReadRecords(Source* in, uint32_t chain, Recording* recording, int* badLine) {
   Order order;
   std::string line;
   for (int number = 2;; ++number) {
-    const LineEnd end = ReadLine(file, &line);
+    const LineEnd end = ReadLine(in, &line);
     if (end == LineEnd::kNone) return true;
     *badLine = number;
     if (end == LineEnd::kTooLong || recording->complete) return false;
@@ -174,10 +186,10 @@ std::string Describe(const char* what, int line) {
   return std::string(what) + " at line " + std::to_string(line);
 }
 
-bool Load(std::FILE* file, Recording* recording, std::string* error) {
+bool Load(Source* in, Recording* recording, std::string* error) {
   std::string line;
-  const LineEnd end = ReadLine(file, &line);
-  if (std::ferror(file)) return false;
+  const LineEnd end = ReadLine(in, &line);
+  if (std::ferror(in->file)) return false;
   const std::string magic = std::string(kMagic) + ' ';
   if (end != LineEnd::kNewline || line.compare(0, magic.size(), magic) != 0) {
     *error = "not a recording";
@@ -197,15 +209,30 @@ bool Load(std::FILE* file, Recording* recording, std::string* error) {
     return true;
   }
   int badLine = 0;
-  const bool read = ReadRecords(file, static_cast<uint32_t>(checksum), recording, &badLine);
-  if (std::ferror(file)) return false;
+  const bool read = ReadRecords(in, static_cast<uint32_t>(checksum), recording, &badLine);
+  if (std::ferror(in->file)) return false;
   if (!read) *error = Describe("damaged", badLine);
   return true;
 }
 
+std::string Cause(const char* what, int error) {
+  return std::string(what) + ": " + std::strerror(error);
+}
+
+// The first failure is the one to tell: nothing is written after it, so that the file keeps
+// a valid recording of everything flushed before.
+bool Fail(RecordingFile* out, int error) {
+  if (out->failure.empty()) out->failure = Cause("cannot be written", error);
+  out->lines.clear();
+  return false;
+}
+
 void WriteLine(RecordingFile* out, const std::string& body) {
   out->chain = Chain(out->chain, body);
-  std::fprintf(out->file, "%s *%08x\n", body.c_str(), out->chain);
+  if (!out->failure.empty()) return;
+  char end[16];
+  std::snprintf(end, sizeof end, " *%08x\n", out->chain);
+  out->lines += body + end;
 }
 
 std::string CheckpointBody(char tag, const Checkpoint& c) {
@@ -231,21 +258,49 @@ int64_t JustifiedSteps(const Recording& recording) {
 bool LoadRecording(const char* path, Recording* recording, std::string* error) {
   *recording = Recording();
   error->clear();
-  std::FILE* file = std::fopen(path, "r");
-  bool read = file != nullptr && Load(file, recording, error);
-  if (!read) *error = std::string("cannot be read: ") + std::strerror(errno);
-  if (file != nullptr) std::fclose(file);
-  return read && error->empty();
+  // A FIFO opens at once, whether or not anything writes to it.
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat status;
+  if (fd < 0 || fstat(fd, &status) != 0) {
+    *error = Cause("cannot be read", errno);
+    if (fd >= 0) close(fd);
+    return false;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    *error = S_ISDIR(status.st_mode) ? Cause("cannot be read", EISDIR)
+                                     : "cannot be read: not a regular file";
+    close(fd);
+    return false;
+  }
+  Source in = {fdopen(fd, "r"), static_cast<int64_t>(status.st_size)};
+  if (in.file == nullptr) {
+    *error = Cause("cannot be read", errno);
+    close(fd);
+    return false;
+  }
+  if (!Load(&in, recording, error)) *error = Cause("cannot be read", errno);
+  std::fclose(in.file);
+  return error->empty();
 }
 
 bool CreateRecording(const char* path, const uint32_t fingerprint[], RecordingFile* out,
                      std::string* error) {
-  out->file = std::fopen(path, "w");
-  if (out->file == nullptr) {
-    *error = std::string("cannot write ") + path + ": " + std::strerror(errno);
+  *out = {-1, kChainStart, "", path, false, ""};
+  struct stat status;
+  if (stat(path, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0) {
+    *error = "already exists; remove it first to record a new game in its place";
     return false;
   }
-  out->chain = kChainStart;
+  // Non-blocking: a FIFO that nothing reads is refused at once instead of holding up the
+  // start, and one that stops reading fails a flush instead of stopping the game.
+  const int flags = O_WRONLY | O_NONBLOCK | O_CLOEXEC;
+  out->fd = open(path, flags | O_CREAT | O_EXCL, 0666);
+  out->created = out->fd >= 0;
+  if (out->fd < 0 && errno == EEXIST) out->fd = open(path, flags);
+  if (out->fd < 0) {
+    *error = Cause("cannot be written", errno);
+    return false;
+  }
   char body[kMaxLineLength];
   std::snprintf(body, sizeof body, "%s %d game %s rand %08x %08x %08x %08x", kMagic, kFormatVersion,
                 DRIFTBEAM_VERSION, fingerprint[0], fingerprint[1], fingerprint[2], fingerprint[3]);
@@ -262,18 +317,29 @@ void WriteCheckpoint(RecordingFile* out, const Checkpoint& checkpoint) {
   WriteLine(out, CheckpointBody('c', checkpoint));
 }
 
-void FlushRecording(RecordingFile* out) {
-  std::fflush(out->file);
+bool FlushRecording(RecordingFile* out) {
+  if (!out->failure.empty()) return false;
+  for (size_t done = 0; done < out->lines.size();) {
+    const ssize_t n = write(out->fd, out->lines.data() + done, out->lines.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return Fail(out, n < 0 ? errno : EIO);
+    done += static_cast<size_t>(n);
+  }
+  out->lines.clear();
+  return true;
 }
 
-bool CloseRecording(RecordingFile* out, const Checkpoint& end, std::string* error) {
+bool CloseRecording(RecordingFile* out, const Checkpoint& end) {
   WriteLine(out, CheckpointBody('e', end));
-  const bool lost = std::ferror(out->file) != 0;
-  const int saved = errno;
-  const bool closed = std::fclose(out->file) == 0;
-  out->file = nullptr;
-  if (!lost && closed) return true;
-  *error = std::string("the recording could not be written whole: ") +
-           std::strerror(lost ? saved : errno);
-  return false;
+  FlushRecording(out);
+  // Some file systems report a lost write only here.
+  if (close(out->fd) != 0 && errno != EINTR) Fail(out, errno);
+  out->fd = -1;
+  return out->failure.empty();
+}
+
+void DiscardRecording(RecordingFile* out) {
+  if (out->fd >= 0) close(out->fd);
+  out->fd = -1;
+  if (out->created) std::remove(out->path.c_str());
 }

@@ -47,23 +47,34 @@ int64_t JustifiedSteps(const Recording& recording);
 
 // Reads and checks a whole file before anything of it is replayed. On failure, *error says
 // what is wrong in a few words ("not a recording", "damaged at line 7"). A file cut short
-// (a game that was killed) loads, without its closing record.
+// (a game that was killed) loads, without its closing record. Only a regular file is read,
+// and only as much of it as it held when opened: a device or a pipe could go on for ever.
 bool LoadRecording(const char* path, Recording* recording, std::string* error);
 
 // The file a game is written to as it goes. Every line carries a checksum chained over every
 // line before it, so that a change anywhere is caught.
 struct RecordingFile {
-  std::FILE* file;
-  uint32_t chain;  // checksum of everything written so far
+  int fd;               // -1 once closed
+  uint32_t chain;       // checksum of everything written so far
+  std::string lines;    // written but not yet handed to the system
+  std::string path;     // for messages, and to take back a file that holds no game
+  bool created;         // this game made the file
+  std::string failure;  // why the file stopped taking lines; empty while every line went out
 };
 
-// Creates the file and writes its first line; false, with *error, when it cannot.
+// Creates the file and writes its first line; false, with *error, when it cannot. A regular
+// file that holds anything is refused: a kept game is never written over. A device or a pipe
+// is written to as it is; a pipe that nothing reads is refused rather than waited for.
 bool CreateRecording(const char* path, const uint32_t fingerprint[], RecordingFile* out,
                      std::string* error);
 void WriteKey(RecordingFile* out, const KeyRecord& key);
 void WriteCheckpoint(RecordingFile* out, const Checkpoint& checkpoint);
-// Hands what is buffered to the system, without waiting for the disk.
-void FlushRecording(RecordingFile* out);
-// Writes the closing record and closes the file; false, with *error, when anything written
-// since the start was lost.
-bool CloseRecording(RecordingFile* out, const Checkpoint& end, std::string* error);
+// Hands the lines written so far to the system, without waiting for the disk. False at the
+// first failure, with out->failure saying why; nothing is written after it, so the file
+// holds every line up to the last flush that went through.
+bool FlushRecording(RecordingFile* out);
+// Writes the closing record, hands it over and closes the file; false, with out->failure,
+// when any of it failed, now or before.
+bool CloseRecording(RecordingFile* out, const Checkpoint& end);
+// Closes the file of a game that never began and removes it if this game made it.
+void DiscardRecording(RecordingFile* out);

@@ -8,9 +8,13 @@
 
 namespace {
 
-void Stop(Replay* replay, const char* fault) {
+void Stop(Replay* replay, const std::string& fault) {
   replay->over = true;
-  if (fault != nullptr) replay->fault = fault + std::to_string(replay->steps);
+  replay->fault = fault;
+}
+
+std::string Differs(const Replay& replay) {
+  return "differs from the recording at step " + std::to_string(replay.steps);
 }
 
 // A recording cut short is replayed as far as its checkpoints go, and no further.
@@ -18,11 +22,12 @@ void CheckEnd(Replay* replay) {
   const Recording& recording = *replay->recording;
   if (replay->steps < JustifiedSteps(recording)) return;
   if (!recording.complete) {
-    Stop(replay, "ends early at step ");
+    Stop(replay, "replays exactly up to step " + std::to_string(replay->steps) +
+                     ", where the recording ends: the game was cut off");
   } else if (!(TakeCheckpoint(replay->steps) == recording.end)) {
-    Stop(replay, "differs from the recording at step ");
+    Stop(replay, Differs(*replay));
   } else {
-    Stop(replay, nullptr);
+    Stop(replay, "");
   }
 }
 
@@ -64,7 +69,7 @@ void ReplayStep(Replay* replay) {
                       checkpoints[replay->checkpoint].step == replay->steps;
   if (due != listed ||
       (due && !(checkpoints[replay->checkpoint] == TakeCheckpoint(replay->steps)))) {
-    Stop(replay, "differs from the recording at step ");
+    Stop(replay, Differs(*replay));
     return;
   }
   if (listed) ++replay->checkpoint;
@@ -87,7 +92,11 @@ bool CheckRecording(const char* path, std::string* line) {
 
 std::string ReplayVerdict(const char* path, const Replay& replay) {
   if (!replay.fault.empty()) return std::string(path) + ": " + replay.fault;
+  // The best score counts only games that ended; a last one left running has a score too.
+  const std::string unfinished =
+      g_gameOver ? ""
+                 : ", the last game left unfinished with score " + std::to_string(g_player->score);
   return std::string(path) + ": " + std::to_string(replay.games) +
          (replay.games == 1 ? " game" : " games") + ", best score " + std::to_string(g_bestScore) +
-         ", " + std::to_string(replay.steps) + " steps: replays exactly";
+         ", " + std::to_string(replay.steps) + " steps" + unfinished + ": replays exactly";
 }

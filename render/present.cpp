@@ -34,8 +34,10 @@ int TextureSize(int pixels, bool anySize) {
 }
 
 // Whatever a swap left beside the picture goes back to black, one bar at a time; the
-// scissor then holds the picture again, whoever touched it since.
+// scissor then holds the picture again, whoever touched it since. A driver may hand the
+// buffer back with the scissor test off, where each clear would take the whole window.
 void ClearBars() {
+  glEnable(GL_SCISSOR_TEST);
   const PictureRect& p = g_picture;
   const int bars[4][4] = {{0, 0, p.x, g_windowHeight},
                           {p.x + p.width, 0, g_windowWidth - p.x - p.width, g_windowHeight},

@@ -28,6 +28,12 @@ void Key(bool record, bool down, int sym) {
   down ? OnKeyDown(sym) : OnKeyUp(sym);
 }
 
+// A failed write is told at the end, by the exit status.
+void Step() {
+  std::string error;
+  RecordedStep(&g_recorder, &error);
+}
+
 // Presses and releases what it takes to hold `keys`; recorded unless only tried ahead.
 void Hold(unsigned keys, bool record = true) {
   for (int i = 0; i < kKeyCount; ++i) {
@@ -47,9 +53,9 @@ void PlayOrdinary() {
   for (int game = 0; game < 4; ++game) {
     while (!g_gameOver) {
       if (Random(20) == 0) Hold(g_held ^ (1u << Random(kKeyCount)));
-      RecordedStep(&g_recorder);
+      Step();
     }
-    for (int i = 0; i < 50; ++i) RecordedStep(&g_recorder);
+    for (int i = 0; i < 50; ++i) Step();
     if (game == 3) break;
     Hold(0);
     Key(true, true, ' ');  // a new game, as a player starts one
@@ -89,7 +95,7 @@ void PlayDeep(int lastTick) {
       }
     }
     Hold(bestKeys);
-    for (int i = 0; i < 10 && !g_gameOver; ++i) RecordedStep(&g_recorder);
+    for (int i = 0; i < 10 && !g_gameOver; ++i) Step();
   }
 }
 
@@ -101,12 +107,12 @@ int main(int argc, char* argv[]) {
   if (std::strcmp(argv[2], "deep") == 0) {
     PlayDeep(10600);
     Hold(0);  // and the crowd gets the ship at last
-    for (int i = 0; i < 3000 && !g_gameOver; ++i) RecordedStep(&g_recorder);
-    for (int i = 0; i < 30; ++i) RecordedStep(&g_recorder);
+    for (int i = 0; i < 3000 && !g_gameOver; ++i) Step();
+    for (int i = 0; i < 30; ++i) Step();
   } else {
     PlayOrdinary();
   }
-  const bool written = StopRecorder(&g_recorder, &error);
+  const bool written = StopRecorder(&g_recorder, &error) && RecordedWhole(g_recorder);
   FreeWorld();
   return written ? 0 : 1;
 }

@@ -51,7 +51,8 @@ TEST(PadEvents, AStickTurnsTheShipAndAButtonFiresAndStartsANewGame) {
   Push(SDL_JOYAXISMOTION, 0, 0);
   Push(SDL_JOYBUTTONUP, 3);
   RunPass();
-  EXPECT_TRUE(!g_player->beamOn && g_player->controls.empty());
+  EXPECT_FALSE(g_player->beamOn);
+  EXPECT_TRUE(g_player->controls.empty());
   g_gameOver = true;
   Push(SDL_JOYBUTTONDOWN, 0);
   RunPass();

@@ -37,6 +37,7 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
       {{"--record", "a", "--replay", "b"}, kBad, 1, false, "--record and --replay cannot"},
       {{"--check", "a", "--record", "b"}, kBad, 1, false, "--record and --check cannot"},
       {{"--check", "a", "--fullscreen"}, kBad, 1, false, "--check and --fullscreen cannot"},
+      {{"--check", "a", "--scale", "2"}, kBad, 1, false, "--check and --scale cannot"},
       {{"--record="}, kBad, 1, false, "'--record' needs a file name"},
       {{"--replay", "a", "--scale", "2"}, kRun, 2, false, ""},
       {{"--mute", "--replay", "a"}, kRun, 1, false, "", true},
@@ -59,9 +60,9 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
     const std::string line = ::testing::PrintToString(c.args);
     EXPECT_EQ(result, c.result) << line;
     if (result == kRun) {
-      EXPECT_TRUE(options.scale == c.scale && options.fullscreen == c.fullscreen &&
-                  options.mute == c.mute)
-          << line;
+      EXPECT_EQ(options.scale, c.scale) << line;
+      EXPECT_EQ(options.fullscreen, c.fullscreen) << line;
+      EXPECT_EQ(options.mute, c.mute) << line;
     } else if (result == kBad) {
       EXPECT_NE(error.find(c.error), std::string::npos) << line << ": " << error;
     }

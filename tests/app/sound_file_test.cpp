@@ -103,9 +103,9 @@ TEST(SoundFile, EachEventIsHeardWhereItHappensAndSilenceWhereNothingDoes) {
   Recorder recorder;
   std::string error;
   ASSERT_TRUE(StartRecorder(Scratch(".rec").c_str(), &recorder, &error)) << error;
-  while (!g_gameOver) RecordedStep(&recorder);
+  while (!g_gameOver) ASSERT_TRUE(RecordedStep(&recorder, &error)) << error;
   const int death = static_cast<int>(recorder.steps) - 1;
-  for (int i = 0; i < 300; ++i) RecordedStep(&recorder);
+  for (int i = 0; i < 300; ++i) ASSERT_TRUE(RecordedStep(&recorder, &error)) << error;
   ASSERT_TRUE(StopRecorder(&recorder, &error)) << error;
   FreeWorld();
   std::string wav = Render(Scratch(".rec"));

@@ -2,6 +2,8 @@
 // start-up through several games into the last tier; and every kind of bad file, refused
 // with one line that names what is wrong.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -16,6 +18,7 @@ namespace {
 
 const std::string kDir = DEMO_TEST_DIR;
 const std::string kScratch = "demo_test_scratch.rec";
+const std::string kFifo = "demo_test_fifo";
 
 std::string Check(const std::string& path) {
   std::string line;
@@ -42,10 +45,32 @@ std::string Written(std::vector<KeyRecord> keys, std::vector<Checkpoint> checkpo
   if (fingerprint0 != 0) fingerprint[0] = fingerprint0;
   RecordingFile out;
   std::string error;
-  EXPECT_TRUE(CreateRecording(kScratch.c_str(), fingerprint, &out, &error));
+  std::remove(kScratch.c_str());
+  EXPECT_TRUE(CreateRecording(kScratch.c_str(), fingerprint, &out, &error)) << error;
   for (const KeyRecord& key : keys) WriteKey(&out, key);
   for (const Checkpoint& checkpoint : checkpoints) WriteCheckpoint(&out, checkpoint);
-  EXPECT_TRUE(CloseRecording(&out, end, &error));
+  EXPECT_TRUE(CloseRecording(&out, end)) << out.failure;
+  return Slurp(kScratch);
+}
+
+// The kept ordinary game as the game would have written it had the session stopped (or,
+// unclosed, been killed) after `steps` steps, in the middle of its third game.
+std::string Stopped(int64_t steps, bool closed, Checkpoint* last) {
+  Recording game;
+  std::string error;
+  EXPECT_TRUE(LoadRecording((kDir + "/ordinary.rec").c_str(), &game, &error)) << error;
+  RecordingFile out;
+  std::remove(kScratch.c_str());
+  EXPECT_TRUE(CreateRecording(kScratch.c_str(), game.fingerprint, &out, &error)) << error;
+  size_t key = 0;
+  for (const Checkpoint& c : game.checkpoints) {
+    if (c.step > steps) break;
+    for (; game.keys[key].step < c.step; ++key) WriteKey(&out, game.keys[key]);
+    WriteCheckpoint(&out, c);
+    *last = c;
+  }
+  if (!closed) return FlushRecording(&out), close(out.fd), Slurp(kScratch);
+  EXPECT_TRUE(CloseRecording(&out, *last));
   return Slurp(kScratch);
 }
 
@@ -83,8 +108,8 @@ TEST(Recordings, EveryDamagedOrForeignFileIsRefusedWithWhatIsWrong) {
       {"plain text", "driftbeam is a game\n", "not a recording"},
       {"bytes put in front", "#" + good, "not a recording"},
       {"a newer format", "driftbeam-recording 2 game 9.0 rand 0 *00000000\n", "format"},
-      {"cut in the middle", good.substr(0, middle + 5), "ends early at step "},
-      {"cut after a line", good.substr(0, middle), "ends early at step "},
+      {"cut in the middle", good.substr(0, middle + 5), ", where the recording ends: the game "},
+      {"cut after a line", good.substr(0, middle), ", where the recording ends: the game "},
       {"one byte changed", flipped, "damaged at line"},
       {"a line lost", good.substr(0, second) + good.substr(good.find('\n', second) + 1),
        "damaged at line 2"},
@@ -114,7 +139,53 @@ TEST(Recordings, EveryDamagedOrForeignFileIsRefusedWithWhatIsWrong) {
     EXPECT_NE(line.find(c.fault), std::string::npos) << c.what << ": " << line;
     EXPECT_EQ(line.find('\n'), std::string::npos) << c.what;
   }
-  EXPECT_NE(Check(".").find(": cannot be read: Is a directory"), std::string::npos);
-  EXPECT_NE(Check("no/such.rec").find(": cannot be read: No such file"), std::string::npos);
+  // Files that are no recording to read: refused at once, even where no end would come.
+  ASSERT_EQ(mkfifo(kFifo.c_str(), 0600), 0);
+  const char* kFiles[][2] = {{".", "Is a directory"},
+                             {"no/such.rec", "No such file"},
+                             {"/dev/zero", "not a regular"},
+                             {"/dev/urandom", "not a regular"},
+                             {kFifo.c_str(), "not a regular"}};
+  for (const auto& f : kFiles) {
+    EXPECT_NE(Check(f[0]).find(std::string(": cannot be read: ") + f[1]), std::string::npos)
+        << f[0];
+  }
+  std::remove(kFifo.c_str());
+  std::remove(kScratch.c_str());
+}
+
+// A session stopped with its last game running says so and how far it got; one killed
+// replays exactly to its last second and no further, and is not whole.
+TEST(Recordings, AnUnfinishedGameIsNamedAndACutOneReplaysToItsLastSecond) {
+  Checkpoint last;
+  Spill(kScratch, Stopped(2100, true, &last));
+  ASSERT_EQ(last.step, 2100);
+  ASSERT_NE(last.score, last.best);
+  EXPECT_EQ(Check(kScratch), kScratch + ": 3 games, best score " + std::to_string(last.best) +
+                                 ", 2100 steps, the last game left unfinished with score " +
+                                 std::to_string(last.score) + ": replays exactly");
+  Spill(kScratch, Stopped(2100, false, &last));
+  std::string line;
+  EXPECT_FALSE(CheckRecording(kScratch.c_str(), &line));
+  FreeWorld();
+  EXPECT_EQ(line, kScratch +
+                      ": replays exactly up to step 2100, where the recording ends: the "
+                      "game was cut off");
+  std::remove(kScratch.c_str());
+}
+
+// A kept game is never written over; a pipe with no reader is refused, not waited on.
+TEST(Recordings, ANewRecordingLeavesAKeptFileAloneAndNeverWaits) {
+  const uint32_t fingerprint[kFingerprintValues] = {};
+  RecordingFile out;
+  std::string error;
+  Spill(kScratch, "a kept game");
+  EXPECT_FALSE(CreateRecording(kScratch.c_str(), fingerprint, &out, &error));
+  EXPECT_EQ(error, "already exists; remove it first to record a new game in its place");
+  EXPECT_EQ(Slurp(kScratch), "a kept game");
+  ASSERT_EQ(mkfifo(kFifo.c_str(), 0600), 0);
+  EXPECT_FALSE(CreateRecording(kFifo.c_str(), fingerprint, &out, &error));
+  EXPECT_EQ(error, "cannot be written: No such device or address");
+  std::remove(kFifo.c_str());
   std::remove(kScratch.c_str());
 }

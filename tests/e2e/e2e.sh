@@ -15,7 +15,8 @@ case $check in lost-swap-*) preload=$3 ;; esac
 work=$(mktemp -d)
 pid=""
 cleanup() {
-  [ -z "$pid" ] || kill -9 "$pid" 2>/dev/null || true
+  [ -z "$pid" ] || { kill -9 "$pid" 2>/dev/null && wait "$pid"; } || true
+  [ ! -d "$work/fs" ] || umount "$work/fs" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -81,7 +82,7 @@ wait_for_game_over() {
 }
 
 # Ends the game with Escape, or with the window's close button; it must quit at once with
-# status 0.
+# status 0, or the one given.
 quit() {
   if [ "${1:-}" = close ]; then "$closer" "$win"; else xdotool key Escape; fi
   for _ in 1 2 3 4 5 6 7 8 9 10; do
@@ -89,8 +90,26 @@ quit() {
     sleep 0.1
   done
   kill -0 "$pid" 2>/dev/null && fail "still running a second after ${1:-Escape}"
-  wait "$pid" || fail "exit status $? after ${1:-Escape}"
+  status=0 && wait "$pid" || status=$?
+  [ "$status" = "${2:-0}" ] || fail "exit status $status after ${1:-Escape}"
   pid=""
+}
+
+# Waits up to 5 s for the game to say why it stopped recording, while it plays on: z still
+# drains the energy bar. The line must name the file and the real cause.
+recording_stops() {
+  for _ in $(seq 50); do
+    [ -s "$work/stderr" ] && break
+    sleep 0.1
+  done
+  grep -q "^driftbeam: $1: cannot be written: No space left on device; the game goes on" \
+    "$work/stderr" || fail "no word of the full disk: $(cat "$work/stderr")"
+  xdotool keydown z sleep 0.4
+  grab
+  [ "$(energy)" -lt 90 ] || fail "the game stopped with the recording"
+  xdotool keyup z
+  quit Escape 1
+  [ "$(wc -l <"$work/stderr")" = 1 ] || fail "more than one line: $(cat "$work/stderr")"
 }
 
 case $check in
@@ -190,10 +209,17 @@ case $check in
     ! grep -qE '^k [0-9]+ [du] (109|112) ' "$work/game.rec" || fail "m or p was recorded"
     first=$(DISPLAY= "$game" --check "$work/game.rec") || fail "--check: $first"
     [ "$(DISPLAY= "$game" --check "$work/game.rec")" = "$first" ] || fail "a second check differs"
-    echo "$first" | grep -q "^$work/game.rec: 2 games, best score [0-9]*, [0-9]* steps: replays exactly$" ||
+    echo "$first" | grep -q "^$work/game.rec: 2 games, best score [0-9]*, [0-9]* steps, the last game left unfinished with score [0-9]*: replays exactly$" ||
       fail "--check says: $first"
-    timeout 60 "$game" --replay "$work/game.rec" 2>"$work/stderr" ||
-      fail "--replay: status $?: $(cat "$work/stderr")"
+    # Keys pressed during a replay reach nothing: it still plays to its end and exits 0.
+    start --replay "$work/game.rec"
+    xdotool keydown Left keydown z sleep 0.5 keyup z keyup Left
+    for _ in $(seq 600); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    wait "$pid" || fail "--replay: status $?: $(cat "$work/stderr")"
+    pid=""
     sed '5s/^./&&/' "$work/game.rec" >"$work/damaged.rec"
     for mode in --check --replay; do
       status=0 && DISPLAY= "$game" $mode "$work/damaged.rec" 2>"$work/err" || status=$?
@@ -201,7 +227,39 @@ case $check in
       grep -q "damaged at line 5" "$work/err" || fail "$mode damaged: $(cat "$work/err")"
     done
     status=0 && DISPLAY= "$game" --record /nonexistent/game.rec 2>"$work/err" || status=$?
-    [ "$status" = 1 ] && grep -q "cannot write" "$work/err" || fail "unwritable: $(cat "$work/err")"
+    [ "$status" = 1 ] && grep -q "/nonexistent/game.rec: cannot be written: No such file" "$work/err" ||
+      fail "unwritable: $(cat "$work/err")"
+    # A kept game is refused before any window is asked for, and left as it was.
+    cp "$work/game.rec" "$work/kept.rec"
+    status=0 && DISPLAY= "$game" --record "$work/game.rec" 2>"$work/err" || status=$?
+    [ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] && grep -q "game.rec: already exists" "$work/err" &&
+      cmp -s "$work/game.rec" "$work/kept.rec" || fail "a kept game: $status $(cat "$work/err")"
+    # A game that never began leaves no file behind to be refused the next time.
+    DISPLAY= "$game" --record "$work/none.rec" 2>/dev/null && fail "--record with no display"
+    [ ! -e "$work/none.rec" ] || fail "a game that never began left its file"
+    ;;
+  record-full-device)
+    start --record /dev/full
+    recording_stops /dev/full
+    ;;
+  record-full-filesystem)
+    # A file system of four pages: the game's first second fills part of one, the rest is
+    # filled behind its back, and a burst of key presses runs the file past its page.
+    mkdir "$work/fs"
+    mount -t tmpfs -o size=16k tmpfs "$work/fs" 2>"$work/err" || {
+      echo "e2e $check: skipped, no small file system can be mounted here: $(cat "$work/err")"
+      rmdir "$work/fs"
+      exit 77
+    }
+    start --record "$work/fs/game.rec"
+    sleep 1
+    dd if=/dev/zero of="$work/fs/filler" bs=4k 2>/dev/null || true
+    xdotool key --repeat 200 --repeat-delay 2 Left
+    recording_stops "$work/fs/game.rec"
+    status=0 && DISPLAY= "$game" --check "$work/fs/game.rec" 2>"$work/err" || status=$?
+    [ "$status" = 1 ] &&
+      grep -q "game.rec: replays exactly up to step [1-9][0-9]*00, where the recording ends: the game was cut off$" "$work/err" ||
+      fail "the file as the disk filled up: $status $(cat "$work/err")"
     ;;
   pause)
     # p holds the picture, still to the pixel, with "paused" in the HUD's green where "game

@@ -48,7 +48,10 @@ TEST_F(PlayerTest, BeamContactAndLasersHitStrictlyWithinTheirLimits) {
     if (r.laserAge) g_lasers.push_back(new Laser{0, r.y, 640, r.y, false, r.laserAge, 0, 0});
     Ship().beamOn = r.beam;
     UpdatePlayer();
-    EXPECT_EQ(g_gameOver || (drone && drone->dead), r.hit) << r.kind << " " << r.x << ", " << r.y;
+    // With the beam on, a hit is the drone's death; without it, the ship's.
+    EXPECT_EQ(drone != nullptr && drone->dead, r.beam && r.hit)
+        << r.kind << " " << r.x << ", " << r.y;
+    EXPECT_EQ(g_gameOver, !r.beam && r.hit) << r.kind << " " << r.x << ", " << r.y;
   }
 }
 
@@ -60,7 +63,8 @@ TEST_F(PlayerTest, EnergyDipsAtMostOneBelowEmpty) {
     Ship().energy = r[0];
     OnKeyDown(kKeyFire);
     UpdatePlayer();
-    EXPECT_TRUE(Ship().energy == r[1] && !Ship().beamOn) << r[0];
+    EXPECT_EQ(Ship().energy, r[1]);
+    EXPECT_FALSE(Ship().beamOn) << r[0];
   }
 }
 
@@ -76,12 +80,16 @@ TEST_F(PlayerTest, DeathBestScoreAndTheKeysAroundARestart) {
     OnKeyDown(kKeyUp);
     AddDrone(0, 320, 241);
     UpdatePlayer();
-    EXPECT_TRUE(g_gameOver && g_bestScore == r.best) << g_bestScore;
+    EXPECT_TRUE(g_gameOver);
+    EXPECT_EQ(g_bestScore, r.best);
     OnKeyUp(kKeyFire);
     OnKeyUp(kKeyUp);
-    EXPECT_TRUE(!Ship().beamOn && Ship().controls.empty());
+    EXPECT_FALSE(Ship().beamOn);
+    EXPECT_TRUE(Ship().controls.empty());
     OnKeyDown(r.key);
-    EXPECT_TRUE(!g_gameOver && !Ship().beamOn && Ship().controls.empty()) << r.key;
+    EXPECT_FALSE(g_gameOver) << r.key;
+    EXPECT_FALSE(Ship().beamOn) << r.key;
+    EXPECT_TRUE(Ship().controls.empty()) << r.key;
   }
   OnKeyDown(kKeyUp);  // a keyboard and a pad both holding up make one control
   OnKeyDown(kKeyUp);

@@ -56,15 +56,16 @@ TEST_F(WorldTest, ChasersTurnOnTheExactTargets) {
 
 // Drones on one point have no direction between them, and one on the resting ship none to its
 // aim point: each skips the division, so the swarm stays in numbers. A swarm at rest there
-// stays put, so drones done with a tick meet waiting ones at distance 0 too. Both passes agree.
+// stays put, so drones done with a tick meet waiting ones at distance 0 too. Both passes agree,
+// and both remove a dead drone among live ones and a run of dead ones at the list's end.
 TEST_F(WorldTest, DronesOnOnePointStayNumbersAndBothPassesAgree) {
   for (const bool atRest : {true, false}) {
     SCOPED_TRACE(atRest ? "a swarm at rest" : "a moving swarm");
     std::vector<Drone> after[2];
     for (int pipelined = 0; pipelined < 2; ++pipelined) {
-      for (int i = 0; i < 11; ++i) {
+      for (int i = 0; i < 13; ++i) {
         const float at = atRest || i < 7 ? 0 : 30.0f * i;
-        AddDrone(i % 3, 320 + at, 240 - at, atRest ? 0 : 0.1f * i)->dead = i == 8;
+        AddDrone(i % 3, 320 + at, 240 - at, atRest ? 0 : 0.1f * i)->dead = i == 8 || i >= 11;
       }
       std::srand(7);
       for (int tick = 0; tick < 3; ++tick) pipelined ? RunPipelinedDronePass() : RunDronePass();
@@ -75,7 +76,8 @@ TEST_F(WorldTest, DronesOnOnePointStayNumbersAndBothPassesAgree) {
       }
       g_drones.clear();
     }
-    ASSERT_TRUE(after[0].size() == 10 && after[1].size() == 10);
+    ASSERT_EQ(after[0].size(), 10u);
+    ASSERT_EQ(after[1].size(), 10u);
     for (size_t i = 0; i < 10; ++i) {
       EXPECT_EQ(std::memcmp(&after[0][i], &after[1][i], offsetof(Drone, dead)), 0) << "drone " << i;
     }
