@@ -32,7 +32,7 @@ bench:
 	scripts/install-deps --test
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_BENCH=ON
 	cmake --build $(BUILD)-bench -j $(JOBS) --target driftbeam_bench
-	xvfb-run -a -s "-screen 0 1920x1440x24" ./$(BUILD)-bench/driftbeam_bench
+	xvfb-run -a -s "-noreset -screen 0 1920x1440x24" ./$(BUILD)-bench/driftbeam_bench
 
 # The recording reader, the whole check and the command line under clang's libFuzzer with
 # both sanitizers, FUZZ_SECONDS each; what it finds stays in build-fuzz/findings/.
