@@ -2,7 +2,7 @@
 BUILD := build
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test bench build clean
+.PHONY: run test test-arch bench build clean
 
 run: build
 	./$(BUILD)/driftbeam
@@ -24,6 +24,12 @@ test:
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS) -L 'unit|gl'
 
+# The kept recordings replayed on other processors: the headless check cross-built for each
+# and run under qemu.
+test-arch:
+	scripts/install-deps --arch
+	scripts/test-arch
+
 # The drone pass against its floor, the frame on a real context under its own X server, the
 # largest swarm that still keeps 100 ticks a second, and what each window scale costs.
 bench:
@@ -33,4 +39,4 @@ bench:
 	xvfb-run -a -s "-screen 0 1920x1440x24" ./$(BUILD)-bench/driftbeam_bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench build-arch-*
