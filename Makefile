@@ -2,7 +2,7 @@
 BUILD := build
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test test-arch bench build clean
+.PHONY: run test test-arch bench build clean deb
 
 run: build
 	./$(BUILD)/driftbeam
@@ -38,5 +38,11 @@ bench:
 	cmake --build $(BUILD)-bench -j $(JOBS) --target driftbeam_bench
 	xvfb-run -a -s "-screen 0 1920x1440x24" ./$(BUILD)-bench/driftbeam_bench
 
+# The Debian package in dist/, built from a copy of the tree in build-deb/ and passed by
+# lintian. DEB_BUILD_OPTIONS=nocheck skips its tests, parallel=N sets its jobs.
+deb:
+	scripts/install-deps --deb
+	scripts/build-deb
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench build-arch-*
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench build-arch-* build-deb dist

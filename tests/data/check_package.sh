@@ -2,9 +2,9 @@
 # shellcheck disable=SC2015 # "a && b || fail" means to fail when either step does
 # Validates the desktop files and the manual page, then installs into a scratch tree and
 # checks that everything a desktop needs lands where it looks for it.
-# Usage: check_package.sh BUILD_DIR SOURCE_DIR
+# Usage: check_package.sh BUILD_DIR SOURCE_DIR BINDIR (bin, or games as Debian has it)
 set -eu
-build=$1 data=$2/data
+build=$1 data=$2/data bindir=$3
 fail() { echo "check_package: $*" >&2; exit 1; }
 
 # Every validator must be silent: a warning counts as a failure.
@@ -20,7 +20,7 @@ trap 'rm -rf "$root"' EXIT
 trap 'exit 1' HUP INT TERM
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null || fail "cmake --install failed"
 share=$root/usr/share
-[ -x "$root/usr/bin/driftbeam" ] || fail "usr/bin/driftbeam missing or not executable"
+[ -x "$root/usr/$bindir/driftbeam" ] || fail "usr/$bindir/driftbeam missing or not executable"
 for f in applications/io.github.driftbeam.Driftbeam.desktop metainfo/io.github.driftbeam.Driftbeam.metainfo.xml \
   icons/hicolor/scalable/apps/driftbeam.svg man/man6/driftbeam.6 doc/driftbeam/README.md doc/driftbeam/LICENSE; do
   [ -s "$share/$f" ] || fail "usr/share/$f missing"
