@@ -4,7 +4,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: run test bench fuzz build clean
+.PHONY: run test test-arch bench fuzz build clean deb
 
 run: build
 	./$(BUILD)/driftbeam
@@ -26,6 +26,12 @@ test:
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
 	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS) -L 'unit|gl'
 
+# The kept recordings replayed on other processors: the headless check cross-built for each
+# and run under qemu.
+test-arch:
+	scripts/install-deps --arch
+	scripts/test-arch
+
 # The drone pass against its floor, the frame on a real context under its own X server, the
 # largest swarm that still keeps 100 ticks a second, and what each window scale costs.
 bench:
@@ -40,5 +46,11 @@ fuzz:
 	scripts/install-deps --fuzz
 	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
 
+# The Debian package in dist/, built from a copy of the tree in build-deb/ and passed by
+# lintian. DEB_BUILD_OPTIONS=nocheck skips its tests, parallel=N sets its jobs.
+deb:
+	scripts/install-deps --deb
+	scripts/build-deb
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench $(BUILD)-fuzz
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench $(BUILD)-fuzz build-arch-* build-deb dist

@@ -18,7 +18,14 @@ struct Digest {
       hash *= 1099511628211ull;
     }
   }
-  void Int(int64_t value) { Bytes(&value, sizeof value); }
+  // Least significant byte first whatever the processor's order, so that a recording made
+  // on one machine checks on any other.
+  void Int(int64_t value) {
+    unsigned char bytes[8];
+    for (int i = 0; i < 8; ++i)
+      bytes[i] = static_cast<unsigned char>(static_cast<uint64_t>(value) >> (8 * i));
+    Bytes(bytes, sizeof bytes);
+  }
   // By its bits, so that -0 and 0, or two NaNs, are told apart as the simulation does.
   void Float(float value) {
     uint32_t bits;
