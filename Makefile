@@ -1,8 +1,9 @@
 # The front door. `make run` and `make test` install what is missing, build and go.
 BUILD := build
+WEB := build-web
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: run test bench build clean
+.PHONY: run test bench build clean web
 
 run: build
 	./$(BUILD)/driftbeam
@@ -32,5 +33,16 @@ bench:
 	cmake --build $(BUILD)-bench -j $(JOBS) --target driftbeam_bench
 	xvfb-run -a -s "-screen 0 1920x1440x24" ./$(BUILD)-bench/driftbeam_bench
 
+# The game as a page: index.html, driftbeam.js and driftbeam.wasm in $(WEB)/. Debian's
+# emscripten finds its JavaScript parser among Debian's node modules, which a Node.js from
+# elsewhere does not search by itself.
+web: export NODE_PATH := /usr/share/nodejs
+web:
+	scripts/install-deps --web
+	emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WEB) -j $(JOBS)
+	@echo "The page is in $(WEB)/: serve it with 'python3 -m http.server -d $(WEB)'" \
+	  "and open http://localhost:8000/"
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench $(WEB)

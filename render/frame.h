@@ -8,3 +8,6 @@ void RenderFrame();
 // The held picture of a paused game with "paused" and the key that resumes it over it, in the
 // HUD's colour, presented. Needs HoldPicture first.
 void RenderPausedFrame();
+
+// The same for a game its page has stopped, with how to play again.
+void RenderStoppedFrame();
