@@ -145,6 +145,26 @@ async function shot(page) {
   return decode(await page.screenshot({ clip: box }));
 }
 
+// The ship's path since the picture was last clear of it: its extent and how many pixels.
+function shipTrail(img) {
+  let left = W, right = 0, bottom = H, top = 0, lit = 0;
+  for (let y = 30; y < H; y++) {
+    for (let x = 0; x < W; x++) {
+      if (!trail(pixel(img, x, y))) continue;
+      lit++;
+      left = Math.min(left, x);
+      right = Math.max(right, x);
+      bottom = Math.min(bottom, y);
+      top = Math.max(top, y);
+    }
+  }
+  return { lit, width: right - left + 1, height: top - bottom + 1 };
+}
+const curved = (t) => t.lit > 200 && t.width > 20 && t.height > 20;
+
+// The energy bar's length: its middle row from x 120, where a full bar ends at 220.
+const energy = (img) => count(img, [120, 10, 240, 11], hud);
+
 // Screenshots until `test` holds, for at most `ms`; the last one either way.
 async function waitFor(page, ms, test) {
   const end = Date.now() + ms;
@@ -155,6 +175,44 @@ async function waitFor(page, ms, test) {
     await sleep(100);
   } while (Date.now() < end);
   return { img, ok: false };
+}
+
+// A gamepad stands in for the browser's own: in the standard layout, its d-pad is buttons 12
+// to 15 (up, down, left, right), and like a real one the browser shows it to the page only
+// once it has been used there.
+function padStandIn() {
+  const buttons = Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 }));
+  const pad = { id: 'stand-in', index: 0, connected: true, mapping: 'standard', buttons };
+  pad.axes = [0, 0, 0, 0];
+  pad.timestamp = 0;
+  let shown = false;
+  Object.defineProperty(navigator, 'getGamepads', { value: () => [shown ? pad : null] });
+  window.showPad = () => (shown = true);
+  window.pressPad = (i, down) => {
+    buttons[i].pressed = down;
+    buttons[i].value = down ? 1 : 0;
+    pad.timestamp++;
+  };
+}
+
+async function gamepad(page, url) {
+  await page.addInitScript(padStandIn);
+  await page.goto(url);
+  const start = await waitFor(page, 10000, (img) => count(img, hudBand, hud) > 300);
+  await page.evaluate(() => window.showPad());
+  await sleep(300);
+  await page.evaluate(() => [12, 14].forEach((b) => window.pressPad(b, true)));
+  await sleep(1500);
+  await page.evaluate(() => [12, 14].forEach((b) => window.pressPad(b, false)));
+  const path = shipTrail(await shot(page));
+  check('a gamepad found late steers with its d-pad', start.ok && curved(path),
+    `${path.lit} green pixels over ${path.width} x ${path.height}`);
+  await page.evaluate(() => window.pressPad(0, true));
+  await sleep(500);
+  const firing = energy(await shot(page));
+  await page.evaluate(() => window.pressPad(0, false));
+  check('its buttons fire the beam', firing < 80, `the energy bar ${firing} pixels long`);
+  await page.close();
 }
 
 async function main() {
@@ -175,14 +233,16 @@ async function main() {
     ],
   });
   try {
-    const page = browser.pages()[0] ?? (await browser.newPage());
     const said = [];
-    page.on('console', (m) => {
-      if (m.type() === 'error' || m.type() === 'warning') said.push(`${m.type()}: ${m.text()}`);
+    browser.on('page', (page) => {
+      page.on('console', (m) => {
+        if (m.type() === 'error' || m.type() === 'warning') said.push(`${m.type()}: ${m.text()}`);
+      });
+      page.on('pageerror', (e) => said.push(`uncaught: ${e.message}`));
+      page.on('requestfailed', (r) => said.push(`request failed: ${r.url()}`));
+      page.on('response', (r) => r.status() >= 400 && said.push(`${r.status()}: ${r.url()}`));
     });
-    page.on('pageerror', (e) => said.push(`uncaught: ${e.message}`));
-    page.on('requestfailed', (r) => said.push(`request failed: ${r.url()}`));
-    page.on('response', (r) => r.status() >= 400 && said.push(`${r.status()}: ${r.url()}`));
+    const page = await browser.newPage();
 
     await page.goto(url);
     const start = await waitFor(page, 10000, (img) => count(img, hudBand, hud) > 300);
@@ -268,20 +328,9 @@ async function main() {
     await sleep(1500);
     await page.keyboard.up('ArrowLeft');
     await page.keyboard.up('ArrowUp');
-    const curve = await shot(page);
-    let left = W, right = 0, bottom = H, top = 0, lit = 0;
-    for (let y = 30; y < H; y++) {
-      for (let x = 0; x < W; x++) {
-        if (!trail(pixel(curve, x, y))) continue;
-        lit++;
-        left = Math.min(left, x);
-        right = Math.max(right, x);
-        bottom = Math.min(bottom, y);
-        top = Math.max(top, y);
-      }
-    }
-    check('a turning ship leaves a trail', lit > 200 && right - left > 20 && top - bottom > 20,
-      `${lit} green pixels over ${right - left + 1} x ${top - bottom + 1}`);
+    const curve = shipTrail(await shot(page));
+    check('a turning ship leaves a trail', curved(curve),
+      `${curve.lit} green pixels over ${curve.width} x ${curve.height}`);
 
     // The beam swept round while drones close in: a kill scores 10, 50 or 51, a wave 100.
     let score = null;
@@ -332,6 +381,9 @@ async function main() {
       check(`a ${how} plays again`, again.ok && moving && readScore(again.img) === 0,
         `notice gone: ${again.ok}, picture moving: ${moving}, score ${readScore(again.img)}`);
     }
+
+    await page.close();
+    await gamepad(await browser.newPage(), url);
 
     // Emscripten's notice that it emulates OpenGL, and SwiftShader's note that the headless
     // browser reads every WebGL canvas back (it says so for a bare WebGL page too), are the
