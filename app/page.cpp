@@ -30,6 +30,8 @@ void RunStep(void*) {
   RenderFrame();
 }
 
+// A browser lets a page start its sound only in answer to a key press or a click: sound starts
+// here or in OnClick below, never at start-up.
 void KeyDown(void*, int sym) {
   OnKeyDown(sym);
 }
