@@ -160,7 +160,8 @@ function shipTrail(img) {
   }
   return { lit, width: right - left + 1, height: top - bottom + 1 };
 }
-const curved = (t) => t.lit > 200 && t.width > 20 && t.height > 20;
+// A ship at rest covers some 45 pixels, 6 x 13, and thrust alone draws a stripe 6 wide.
+const curved = (t) => t.lit > 150 && t.width > 12 && t.height > 12;
 
 // The energy bar's length: its middle row from x 120, where a full bar ends at 220.
 const energy = (img) => count(img, [120, 10, 240, 11], hud);
@@ -202,7 +203,7 @@ async function gamepad(page, url) {
   await page.evaluate(() => window.showPad());
   await sleep(300);
   await page.evaluate(() => [12, 14].forEach((b) => window.pressPad(b, true)));
-  await sleep(1500);
+  await sleep(2000);
   await page.evaluate(() => [12, 14].forEach((b) => window.pressPad(b, false)));
   const path = shipTrail(await shot(page));
   check('a gamepad found late steers with its d-pad', start.ok && curved(path),
@@ -325,7 +326,7 @@ async function main() {
     // Thrust and a turn: the ship draws a curve that fades behind it.
     await page.keyboard.down('ArrowUp');
     await page.keyboard.down('ArrowLeft');
-    await sleep(1500);
+    await sleep(2000);
     await page.keyboard.up('ArrowLeft');
     await page.keyboard.up('ArrowUp');
     const curve = shipTrail(await shot(page));
@@ -376,8 +377,8 @@ async function main() {
       if (how === 'key') await page.keyboard.press('Space');
       else await page.mouse.click(400, 300);
       const again = await waitFor(page, 3000, (img) => count(img, noticeBox, hud) < 20);
-      await sleep(300);
-      const moving = Buffer.compare(again.img, await shot(page)) !== 0;
+      // A new game stands still until its first wave, a second in.
+      const moving = (await waitFor(page, 3000, (img) => Buffer.compare(img, again.img) !== 0)).ok;
       check(`a ${how} plays again`, again.ok && moving && readScore(again.img) === 0,
         `notice gone: ${again.ok}, picture moving: ${moving}, score ${readScore(again.img)}`);
     }
