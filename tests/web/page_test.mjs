@@ -335,7 +335,7 @@ async function main() {
 
     // The beam swept round while drones close in: a kill scores 10, 50 or 51, a wave 100.
     let score = null;
-    for (let sweep = 0; sweep < 6 && !(score % 100); sweep++) {
+    for (let sweep = 0; sweep < 10 && !(score % 100); sweep++) {
       await page.keyboard.down('z');
       await page.keyboard.down('ArrowRight');
       await sleep(1000);
