@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/gamepad.h"
-#include "app/keys.h"
+#include "game/player.h"
 
 namespace {
 
@@ -26,6 +26,23 @@ int g_dpad[kMaxPads];  // each pad's d-pad as hat bits
 
 constexpr int kHeldKeys = 2048;  // past every symbol the browser's SDL gives
 std::bitset<kHeldKeys> g_keysHeld;
+
+// The browser's SDL numbers the arrows after SDL 2's scancodes; the game knows them as SDL 1.2
+// does. Every other key is the same.
+int KeyFromBrowser(int sym) {
+  switch (sym) {
+    case 1103:
+      return kKeyRight;
+    case 1104:
+      return kKeyLeft;
+    case 1105:
+      return kKeyDown;
+    case 1106:
+      return kKeyUp;
+    default:
+      return sym;
+  }
+}
 
 bool ReadDpad(const SDL_Event& e, PadEvent* pad) {
   const int button = e.jbutton.button - kDpadFirst;
