@@ -27,17 +27,19 @@ int g_dpad[kMaxPads];  // each pad's d-pad as hat bits
 constexpr int kHeldKeys = 2048;  // past every symbol the browser's SDL gives
 std::bitset<kHeldKeys> g_keysHeld;
 
-// The browser's SDL numbers the arrows after SDL 2's scancodes; the game knows them as SDL 1.2
-// does. Every other key is the same.
+// The browser's SDL numbers the arrows as 1024 plus SDL 2's scancodes, whatever its headers
+// say; the game knows them as SDL 1.2 does. Every other key is the same.
+constexpr int kBrowserRight = 1103, kBrowserLeft = 1104, kBrowserDown = 1105, kBrowserUp = 1106;
+
 int KeyFromBrowser(int sym) {
   switch (sym) {
-    case 1103:
+    case kBrowserRight:
       return kKeyRight;
-    case 1104:
+    case kBrowserLeft:
       return kKeyLeft;
-    case 1105:
+    case kBrowserDown:
       return kKeyDown;
-    case 1106:
+    case kBrowserUp:
       return kKeyUp;
     default:
       return sym;
