@@ -1,10 +1,11 @@
 # The front door. `make run` and `make test` install what is missing, build and go.
 BUILD := build
+WEB := build-web
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: run test test-arch bench fuzz build clean deb
+.PHONY: run test test-arch bench fuzz build clean deb web test-web
 
 run: build
 	./$(BUILD)/driftbeam
@@ -52,5 +53,24 @@ deb:
 	scripts/install-deps --deb
 	scripts/build-deb
 
+# The game as a page: index.html, driftbeam.js and driftbeam.wasm in $(WEB)/. Debian's
+# emscripten finds its JavaScript parser among Debian's node modules, which a Node.js from
+# elsewhere does not search by itself.
+web test-web: export NODE_PATH := /usr/share/nodejs
+web:
+	scripts/install-deps --web
+	emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WEB) -j $(JOBS)
+	@echo "The page is in $(WEB)/: serve it with 'python3 -m http.server -d $(WEB)'" \
+	  "and open http://localhost:8000/"
+
+# The page in Debian's Chromium, headless, held against the desktop game's own picture.
+test-web: web
+	scripts/install-deps --web-test
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS) --target driftbeam
+	cd tests/web && npm ci --no-audit --no-fund
+	node tests/web/page_test.mjs $(WEB) $(BUILD)/driftbeam
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench $(BUILD)-fuzz build-arch-* build-deb dist
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench $(BUILD)-fuzz build-arch-* build-deb dist $(WEB)

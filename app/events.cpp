@@ -2,9 +2,11 @@
 
 #include <SDL.h>
 
+#include <bitset>
 #include <vector>
 
 #include "app/gamepad.h"
+#include "game/player.h"
 
 namespace {
 
@@ -14,6 +16,81 @@ Gamepads g_gamepads;
 LoopEvent g_padKeys[kMaxPadKeyEvents];
 int g_padKeyCount = 0;
 int g_padKeyNext = 0;
+
+#ifdef __EMSCRIPTEN__
+// The browser's standard layout has no hat: its d-pad is buttons 12 to 15 (up, down, left,
+// right). They are read as hat 0, so the d-pad steers and only the other buttons fire.
+constexpr int kDpadFirst = 12;
+constexpr int kDpadHatBits[] = {1, 4, 8, 2};
+int g_dpad[kMaxPads];  // each pad's d-pad as hat bits
+
+constexpr int kHeldKeys = 2048;  // past every symbol the browser's SDL gives
+std::bitset<kHeldKeys> g_keysHeld;
+
+// The browser's SDL numbers the arrows as 1024 plus SDL 2's scancodes, whatever its headers
+// say; the game knows them as SDL 1.2 does. Every other key is the same.
+constexpr int kBrowserRight = 1103, kBrowserLeft = 1104, kBrowserDown = 1105, kBrowserUp = 1106;
+
+int KeyFromBrowser(int sym) {
+  switch (sym) {
+    case kBrowserRight:
+      return kKeyRight;
+    case kBrowserLeft:
+      return kKeyLeft;
+    case kBrowserDown:
+      return kKeyDown;
+    case kBrowserUp:
+      return kKeyUp;
+    default:
+      return sym;
+  }
+}
+
+bool ReadDpad(const SDL_Event& e, PadEvent* pad) {
+  const int button = e.jbutton.button - kDpadFirst;
+  const int which = e.jbutton.which;
+  if (button < 0 || button > 3 || which < 0 || which >= kMaxPads) return false;
+  if (e.type == SDL_JOYBUTTONDOWN) {
+    g_dpad[which] |= kDpadHatBits[button];
+  } else {
+    g_dpad[which] &= ~kDpadHatBits[button];
+  }
+  *pad = {PadEventType::kHat, which, 0, g_dpad[which]};
+  return true;
+}
+
+LoopEventType WindowEventType(const SDL_Event& e) {
+  switch (e.window.event) {
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+    case SDL_WINDOWEVENT_HIDDEN:
+      return LoopEventType::kFocusLost;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+    case SDL_WINDOWEVENT_SHOWN:
+      return LoopEventType::kFocusGained;
+    default:
+      return LoopEventType::kOther;
+  }
+}
+#endif
+
+// A key press or release as the loop's event.
+LoopEvent KeyEvent(const SDL_Event& e) {
+  const LoopEventType type =
+      e.type == SDL_KEYDOWN ? LoopEventType::kKeyDown : LoopEventType::kKeyUp;
+#ifdef __EMSCRIPTEN__
+  const int sym = KeyFromBrowser(e.key.keysym.sym);
+  // A browser repeats a held key; the game hears it go down once, as SDL 1.2 tells it, or a
+  // key held through a death would start the next game at once.
+  if (sym >= 0 && sym < kHeldKeys) {
+    const bool repeat = e.type == SDL_KEYDOWN && g_keysHeld[sym];
+    g_keysHeld[sym] = e.type == SDL_KEYDOWN;
+    if (repeat) return {LoopEventType::kOther, 0};
+  }
+  return {type, sym};
+#else
+  return {type, static_cast<int>(e.key.keysym.sym)};
+#endif
+}
 
 bool ReadPad(const SDL_Event& e, PadEvent* pad) {
   switch (e.type) {
@@ -25,6 +102,9 @@ bool ReadPad(const SDL_Event& e, PadEvent* pad) {
       return true;
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP:
+#ifdef __EMSCRIPTEN__
+      if (ReadDpad(e, pad)) return true;
+#endif
       *pad = {e.type == SDL_JOYBUTTONDOWN ? PadEventType::kButtonDown : PadEventType::kButtonUp,
               e.jbutton.which, e.jbutton.button, 0};
       return true;
@@ -43,6 +123,15 @@ void OpenGamepads() {
   SDL_JoystickEventState(SDL_ENABLE);
 }
 
+#ifdef __EMSCRIPTEN__
+void OpenNewGamepads() {
+  for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+    if (SDL_JoystickOpened(i)) continue;
+    if (SDL_Joystick* joystick = SDL_JoystickOpen(i)) g_joysticks.push_back(joystick);
+  }
+}
+#endif
+
 void CloseGamepads() {
   for (SDL_Joystick* joystick : g_joysticks) SDL_JoystickClose(joystick);
   g_joysticks.clear();
@@ -59,11 +148,15 @@ bool PollSdlEvent(void*, LoopEvent* event) {
   *event = {LoopEventType::kOther, 0};
   switch (e.type) {
     case SDL_KEYDOWN:
-      *event = {LoopEventType::kKeyDown, static_cast<int>(e.key.keysym.sym)};
-      break;
     case SDL_KEYUP:
-      *event = {LoopEventType::kKeyUp, static_cast<int>(e.key.keysym.sym)};
+      *event = KeyEvent(e);
       break;
+#ifdef __EMSCRIPTEN__
+    case SDL_WINDOWEVENT:
+      // A page left for another tab, or another window, loses the keyboard as a window does.
+      *event = {WindowEventType(e), 0};
+      break;
+#endif
     case SDL_QUIT:
       *event = {LoopEventType::kQuit, 0};
       break;

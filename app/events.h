@@ -8,6 +8,12 @@
 void OpenGamepads();
 void CloseGamepads();
 
+#ifdef __EMSCRIPTEN__
+// Opens the pads that have come since. A browser shows a page no pad until one of its buttons
+// is pressed there, so the page looks again on every pass.
+void OpenNewGamepads();
+#endif
+
 // The loop's pollEvent over SDL's queue; `context` is unused.
 bool PollSdlEvent(void* context, LoopEvent* event);
 

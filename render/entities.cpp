@@ -82,9 +82,7 @@ void DrawLaser(const Laser& l) {
   // A finished laser's width dips below 0; GL refuses it and the width of 1 stays in force.
   SetLineWidth(l.width);
   glColor4f(1.0f, 0.0f, 0.5f, static_cast<float>(l.intensity * 0.1));
-  glBegin(GL_LINES);
-  glVertex2f(l.x0, l.y0);
-  glVertex2f(l.x1, l.y1);
-  glEnd();
+  const float segment[4] = {l.x0, l.y0, l.x1, l.y1};
+  DrawSegments(segment, 1);
   SetLineWidth(1.0f);
 }

@@ -153,29 +153,17 @@ int GlyphIndex(unsigned char byte) {
   return -1;
 }
 
-// The contents of glyph i's list. The pen advance is part of the list, so a string is drawn
-// by calling one list per byte with nothing in between.
+// The contents of glyph i's list (in the browser, which has no lists, drawn afresh each time).
+// The pen advance is part of it, so a string is drawn one glyph per byte, nothing in between.
 void BuildGlyph(int i) {
-  glBegin(GL_LINES);
-  const float* s = kGlyphStrokes[i].data();
-  for (unsigned int n = 0; n < kGlyphSegmentCounts[i]; ++n, s += 4) {
-    glVertex2f(s[0], s[1]);
-    glVertex2f(s[2], s[3]);
-  }
-  glEnd();
+  DrawSegments(kGlyphStrokes[i].data(), kGlyphSegmentCounts[i]);
   glTranslatef(kGlyphAdvances[i], 0.0f, 0.0f);
 }
 
 }  // namespace
 
 void BuildFont() {
-  g_fontListBase = glGenLists(kGlyphCount);
-  glListBase(g_fontListBase);
-  for (int i = 0; i < kGlyphCount; ++i) {
-    glNewList(g_fontListBase + i, GL_COMPILE);
-    BuildGlyph(i);
-    glEndList();
-  }
+  g_fontListBase = CompileGlyphs(kGlyphCount, BuildGlyph);
 }
 
 void DrawText(const char* text, float scale, float lineWidth, bool centred) {
@@ -192,7 +180,7 @@ void DrawText(const char* text, float scale, float lineWidth, bool centred) {
       continue;
     }
     const int glyph = GlyphIndex(*p);
-    if (glyph >= 0) glCallList(g_fontListBase + glyph);
+    if (glyph >= 0) CallGlyph(g_fontListBase, glyph, BuildGlyph);
   }
   // Back to 1, not to what was in force before: the ship and the drones draw at width 1.
   SetLineWidth(1.0f);

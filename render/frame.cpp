@@ -114,17 +114,30 @@ void RenderFrame() {
   SDL_GL_SwapBuffers();
 }
 
-void RenderPausedFrame() {
-  // The picture as it stood, never faded: a pause of any length shows the same game.
+namespace {
+
+// The picture as it stood, never faded, with a word in the HUD's colour over it.
+void RenderHeldFrame(const char* title, const char* hint) {
   HoldPicture();
   DrawHeldPicture();
   StartDrawing();
   SetHudColour();
   glPushMatrix();
   glTranslatef(320.0f, 280.0f, 0.0f);
-  DrawText("paused", kTitleScale, kTextLineWidth, true);
+  DrawText(title, kTitleScale, kTextLineWidth, true);
   glTranslatef(0.0f, -80.0f, 0.0f);
-  DrawText("press p to resume", kFinalScoreScale, kTextLineWidth, true);
+  DrawText(hint, kFinalScoreScale, kTextLineWidth, true);
   glPopMatrix();
   SDL_GL_SwapBuffers();
+}
+
+}  // namespace
+
+void RenderPausedFrame() {
+  // A pause of any length shows the same game.
+  RenderHeldFrame("paused", "press p to resume");
+}
+
+void RenderStoppedFrame() {
+  RenderHeldFrame("stopped", "press a key or click to play");
 }

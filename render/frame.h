@@ -9,3 +9,6 @@ void RenderFrame();
 // it in the HUD's colour, presented. As often as the window needs it; ReleaseHeldPicture ends
 // it.
 void RenderPausedFrame();
+
+// The same for a game its page has stopped, with how to play again.
+void RenderStoppedFrame();

@@ -2,11 +2,22 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 float g_lineScale = 1.0f;
 
 namespace {
+
+#ifdef __EMSCRIPTEN__
+// The canvas has no alpha: a texture copied from it must not ask for one, or every copy fails.
+constexpr GLenum kCopyFormat = GL_RGB;
+// The width in force, in window pixels; WebGL's own is stuck at 1.
+float g_lineWidth = 1.0f;
+#else
+constexpr GLenum kCopyFormat = GL_RGBA;
+#endif
 
 PictureRect g_picture = {0, 0, 640, 480};
 int g_windowWidth = 640;
@@ -71,7 +82,8 @@ bool MakeCopy(PictureCopy* copy) {
   // Texel for pixel: nearest, one to one, so the picture comes back exactly.
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glTexImage2D(GL_TEXTURE_2D, 0, kCopyFormat, width, height, 0, kCopyFormat, GL_UNSIGNED_BYTE,
+               nullptr);
   *copy = {true, texture, static_cast<float>(g_picture.width) / width,
            static_cast<float>(g_picture.height) / height};
   return true;
@@ -134,9 +146,81 @@ void SetPicture(const PictureRect& picture, int windowWidth, int windowHeight) {
   glEnable(GL_SCISSOR_TEST);
 }
 
+#ifndef __EMSCRIPTEN__
+
 void SetLineWidth(float width) {
   glLineWidth(width * g_lineScale);
 }
+
+void DrawSegments(const float* segments, unsigned int count) {
+  glBegin(GL_LINES);
+  for (unsigned int n = 0; n < count; ++n, segments += 4) {
+    glVertex2f(segments[0], segments[1]);
+    glVertex2f(segments[2], segments[3]);
+  }
+  glEnd();
+}
+
+unsigned int CompileGlyphs(int count, void (*build)(int glyph)) {
+  const unsigned int base = glGenLists(count);
+  glListBase(base);
+  for (int i = 0; i < count; ++i) {
+    glNewList(base + i, GL_COMPILE);
+    build(i);
+    glEndList();
+  }
+  return base;
+}
+
+void CallGlyph(unsigned int base, int glyph, void (*)(int)) {
+  glCallList(base + glyph);
+}
+
+#else
+
+void SetLineWidth(float width) {
+  // As GL does with a width of 0 or less (a finished laser's): refused, the last one holds.
+  if (width > 0.0f) g_lineWidth = width * g_lineScale;
+}
+
+// Each segment becomes the shape GL gives a wide line without smoothing: the ends cut square
+// across the major axis, the width counted along the minor one. The corners are worked out in
+// window pixels, since a line's width ignores the modelview matrix; a width under 1 draws 1, as
+// GL draws it.
+void DrawSegments(const float* segments, unsigned int count) {
+  if (count == 0) return;
+  GLfloat m[16];
+  glGetFloatv(GL_MODELVIEW_MATRIX, m);
+  const float half = std::max(g_lineWidth, 1.0f) * 0.5f;
+  glPushMatrix();
+  glLoadIdentity();
+  glBegin(GL_QUADS);
+  for (unsigned int n = 0; n < count; ++n, segments += 4) {
+    const float x0 = m[0] * segments[0] + m[4] * segments[1] + m[12];
+    const float y0 = m[1] * segments[0] + m[5] * segments[1] + m[13];
+    const float x1 = m[0] * segments[2] + m[4] * segments[3] + m[12];
+    const float y1 = m[1] * segments[2] + m[5] * segments[3] + m[13];
+    const bool xMajor = std::fabs(x1 - x0) >= std::fabs(y1 - y0);
+    const float ox = xMajor ? 0.0f : half;
+    const float oy = xMajor ? half : 0.0f;
+    glVertex2f(x0 - ox, y0 - oy);
+    glVertex2f(x0 + ox, y0 + oy);
+    glVertex2f(x1 + ox, y1 + oy);
+    glVertex2f(x1 - ox, y1 - oy);
+  }
+  glEnd();
+  glPopMatrix();
+}
+
+unsigned int CompileGlyphs(int, void (*)(int)) {
+  return 0;
+}
+
+void CallGlyph(unsigned int, int glyph, void (*build)(int glyph)) {
+  build(glyph);
+}
+
+#endif
 
 bool KeepPicture(bool clearFirst) {
   if (g_kept.on) return true;

@@ -19,8 +19,20 @@ extern float g_lineScale;  // the picture's size over 640 x 480; every line widt
 // start-up clear left them. Frames rely on the swap to keep the picture until KeepPicture.
 void SetPicture(const PictureRect& picture, int windowWidth, int windowHeight);
 
-// glLineWidth for a width in the game's pixels.
+// glLineWidth for a width in the game's pixels. WebGL draws no line wider than a pixel, so the
+// browser keeps the width for DrawSegments instead.
 void SetLineWidth(float width);
+
+// Draws segments, each (x0, y0, x1, y1), as lines of the width last set, in the current colour
+// under the current matrices: GL_LINES, or in the browser a quad of that width for each.
+void DrawSegments(const float* segments, unsigned int count);
+
+// Where the platform has display lists, compiles glyphs 0 to count - 1 into consecutive lists,
+// each made by `build`, and returns the first list's name; the browser has none, and gets 0.
+unsigned int CompileGlyphs(int count, void (*build)(int glyph));
+
+// Draws one glyph: its list from `base`, or in the browser `build` run afresh.
+void CallGlyph(unsigned int base, int glyph, void (*build)(int glyph));
 
 // From the next frame on, every frame draws back its own copy of the last picture before it
 // fades it, and copies the finished picture before the swap: for platforms whose swap hands

@@ -1,0 +1,134 @@
+// driftbeam in a browser page: start-up, one pass of the loop per animation frame, and the stop
+// that Escape asks for, from which a key or a click plays again.
+#include <GL/gl.h>
+#include <SDL.h>
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdio>
+
+#include "app/events.h"
+#include "app/loop.h"
+#include "game/player.h"
+#include "game/world.h"
+#include "render/font.h"
+#include "render/frame.h"
+#include "render/present.h"
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+
+uint32_t ReadClock(void*) {
+  return SDL_GetTicks();
+}
+
+// The world never changes while a frame is drawn.
+void RunStep(void*) {
+  UpdateWorld();
+  RenderFrame();
+}
+
+// A browser lets a page start its sound only in answer to a key press or a click: sound starts
+// here or in OnClick below, never at start-up.
+void KeyDown(void*, int sym) {
+  OnKeyDown(sym);
+}
+
+void KeyUp(void*, int sym) {
+  OnKeyUp(sym);
+}
+
+// After "game over" the world stands still already: nothing to pause.
+bool InPlay(void*) {
+  return !g_gameOver;
+}
+
+void ShowPause(void*, bool paused) {
+  if (paused) {
+    HoldPicture();
+    RenderPausedFrame();
+  } else {
+    ReleaseHeldPicture();
+  }
+}
+
+// The browser calls a pass and gets the page back: a pass never sleeps or waits for events.
+const LoopHooks kHooks = {nullptr, PollSdlEvent, ReadClock, RunStep,   KeyDown,
+                          KeyUp,   nullptr,      InPlay,    ShowPause, nullptr};
+
+LoopState g_loop;
+
+void Stop();
+
+// One pass of the game's loop per animation frame.
+void Pass() {
+  OpenNewGamepads();
+  if (!RunLoopPass(kHooks, &g_loop)) Stop();
+}
+
+// A new game on a black picture, as when the page opened. Whatever came while the game was
+// stopped is passed over, keys and pads alike, so it steers nothing in the new game.
+void Play() {
+  LoopEvent stale;
+  while (PollSdlEvent(nullptr, &stale)) {
+  }
+  DropKeptPicture();
+  // The canvas keeps its picture from frame to frame (the link asks WebGL to preserve it), as
+  // a desktop's swap does: nothing clears it but this.
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  NewGame();
+  g_loop = StartLoop(kHooks);
+  emscripten_set_main_loop(Pass, 0, 0);
+}
+
+// Any key but Escape, which stopped the game, plays again; a key held down repeats, and the
+// repeats of Escape must not undo the stop they follow.
+EM_BOOL OnKey(int, const EmscriptenKeyboardEvent* key, void*);
+EM_BOOL OnClick(int, const EmscriptenMouseEvent*, void*);
+
+void Listen(bool on) {
+  emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, true,
+                                  on ? OnKey : nullptr);
+  emscripten_set_mousedown_callback("#canvas", nullptr, true, on ? OnClick : nullptr);
+}
+
+EM_BOOL OnKey(int, const EmscriptenKeyboardEvent* key, void*) {
+  if (key->repeat || key->keyCode == 27) return EM_FALSE;
+  Listen(false);
+  Play();
+  return EM_TRUE;
+}
+
+EM_BOOL OnClick(int, const EmscriptenMouseEvent*, void*) {
+  Listen(false);
+  Play();
+  return EM_TRUE;
+}
+
+// The loop ends as the desktop game's would; the picture stays, with word of how to go on.
+void Stop() {
+  emscripten_cancel_main_loop();
+  HoldPicture();
+  RenderStoppedFrame();
+  Listen(true);
+}
+
+}  // namespace
+
+int main() {
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) != 0 ||
+      SDL_SetVideoMode(kWidth, kHeight, 32, SDL_OPENGL) == nullptr) {
+    std::fprintf(stderr, "driftbeam: this browser offers no WebGL to draw with: %s\n",
+                 SDL_GetError());
+    return 1;
+  }
+  OpenGamepads();
+  BuildFont();
+  SetPicture({0, 0, kWidth, kHeight}, kWidth, kHeight);
+  Play();
+  // The browser runs the loop from here on; the runtime stays when main returns.
+  return 0;
+}

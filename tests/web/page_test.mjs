@@ -1,0 +1,231 @@
+// The page in Debian's Chromium, headless, driven through the DevTools protocol with real key
+// presses and judged by screenshots of its canvas.
+//   node page_test.mjs BUILD_WEB_DIR DESKTOP_BINARY
+import {execFileSync, spawn} from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {chromium} from 'playwright-core';
+
+const [root, desktop] = process.argv.slice(2);
+const W = 640, H = 480;
+const results = [0, 0];
+function check(name, ok, detail = '') {
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}${detail && `: ${detail}`}`);
+  results[ok ? 0 : 1]++;
+}
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+async function hold(page, keys, ms) {
+  for (const key of keys) await page.keyboard.down(key);
+  await sleep(ms);
+  for (const key of keys) await page.keyboard.up(key);
+}
+
+// Pictures as RGB bytes, looked at in the game's coordinates: y up from the bottom edge.
+const decode = (png) => execFileSync('convert', ['png:-', '-depth', '8', 'rgb:-'], {input: png});
+const px = (img, x, y) => [0, 1, 2].map((c) => img[((H - 1 - y) * W + x) * 3 + c]);
+function count(img, [x0, y0, x1, y1], is) {
+  let n = 0;
+  for (let y = y0; y < y1; y++) {
+    for (let x = x0; x < x1; x++) n += is(px(img, x, y), x, y) ? 1 : 0;
+  }
+  return n;
+}
+const hud = ([r, g, b]) => Math.abs(r - 51) <= 8 && g >= 247 && Math.abs(b - 51) <= 8;
+const red = ([r, g, b]) => r > 200 && g < 60 && b < 60;
+const ship = ([r, g, b]) => g > 12 && r < g / 2 && b < g / 2;
+const hudBand = [0, 0, W, 26], gameOverBox = [128, 270, 512, 350], noticeBox = [160, 270, 480, 350];
+
+// Thrust and a left turn from the centre: a ship at rest covers some 45 pixels, 6 x 13, thrust
+// alone draws a stripe 6 wide, and a swapped arrow goes down or right.
+function curvesUpLeft(img) {
+  const xs = [], ys = [];
+  count(img, [0, 30, W, H], (p, x, y) => ship(p) && xs.push(x) && ys.push(y));
+  const span = (v) => Math.max(...v) - Math.min(...v) + 1;
+  const mean = (v) => v.reduce((a, b) => a + b, 0) / v.length;
+  const [n, w, h, x, y] = [xs.length, span(xs), span(ys), mean(xs), mean(ys)];
+  const detail = `${n} pixels over ${w} x ${h} around (${Math.round(x)}, ${Math.round(y)})`;
+  return {ok: n > 150 && w > 12 && h > 12 && x < 320 && y > 240, detail};
+}
+
+// Waves score 100 each and kills 10, 50 or 51, so the score ends in "00" until the beam kills.
+// Its last two glyphs, found by their right edges, are held against the "0" of "best: 0" in
+// the start picture; null while something bright lies over them, or the score has one digit.
+function endsInZeros(img, start) {
+  const lit = (pic, x, y) => count(pic, [x, y, x + 1, y + 21], hud) > 0;
+  const edge = (pic, x, lo, y) => {
+    while (x > lo && !lit(pic, x, y)) x--;
+    return x;
+  };
+  const zero = edge(start, 520, 480, 8) - 10, last = edge(img, 430, 300, 3);
+  let x = last;
+  while (lit(img, x, 3)) x--;
+  const lefts = [last - 10, edge(img, x, 300, 3) - 10];
+  const over = (x0) => count(img, [x0, 3, x0 + 11, 24], (p) => !hud(p) && p[0] + p[1] + p[2] > 150);
+  if (lefts[1] < 305 || lefts.some(over)) return null;
+  const differ = (x0) => count(img, [0, 0, 11, 21], (_, dx, dy) => {
+    return hud(px(img, x0 + dx, 3 + dy)) !== hud(px(start, zero + dx, 8 + dy));
+  });
+  return lefts.every((x0) => differ(x0) <= 20);
+}
+
+// A gamepad in the standard layout (its d-pad is buttons 12 to 15: up, down, left, right) that
+// the browser shows the page only once it is in use there, as browsers do.
+function padStandIn() {
+  const buttons = Array.from({length: 17}, () => ({pressed: false, value: 0}));
+  const pad = {index: 0, connected: true, mapping: 'standard', axes: [0, 0, 0, 0], buttons};
+  let shown = false;
+  Object.defineProperty(navigator, 'getGamepads', {value: () => [shown ? pad : null]});
+  window.showPad = () => (shown = true);
+  window.pressPad = (list, down) =>
+      list.forEach((i) => (buttons[i] = {pressed: down, value: +down}));
+}
+
+// The desktop game's own picture a moment in, before the first wave, on a display of its
+// own: xvfb-run -a can hand one number to two servers started at once, and the desktop's
+// display tests count up from 99, so this one looks far from theirs.
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'driftbeam-page-'));
+const capture = 'LIBGL_ALWAYS_SOFTWARE=1 "$0" & timeout 20 sh -c "until xwininfo -name driftbeam ' +
+    '>/dev/null 2>&1; do sleep 0.05; done" && sleep 0.2 && import -window root "png:$1"; kill $!; wait';
+execFileSync('xvfb-run', [
+  '-a', '-n', 400 + (process.pid % 500), '-s', '-noreset -screen 0 640x480x24', 'sh', '-c', capture,
+  desktop, path.join(work, 'desktop.png')
+]);
+const desktopStart = decode(fs.readFileSync(path.join(work, 'desktop.png')));
+
+// Served as the README says, on a free port of the loopback address.
+const server = spawn(
+    'python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '-d', root],
+    {stdio: ['ignore', 'pipe', 'ignore']});
+const port = await new Promise((resolve) => server.stdout.on('data', (d) => {
+  const m = /port (\d+)/.exec(d);
+  if (m) resolve(m[1]);
+}));
+// A fresh profile, and a closed network: nothing of the browser's own may go looking for one.
+const browser = await chromium.launchPersistentContext(path.join(work, 'profile'), {
+  executablePath: '/usr/bin/chromium',
+  viewport: {width: 800, height: 600},
+  args: [
+    '--no-sandbox', '--headless', '--disable-gpu', '--disable-quic', '--no-first-run',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync'
+  ],
+});
+const said = [];
+browser.on('page', (page) => {
+  page.on('console', (m) => ['error', 'warning'].includes(m.type()) && said.push(m.text()));
+  page.on('pageerror', (e) => said.push(`uncaught: ${e.message}`));
+  page.on('response', (r) => r.status() >= 400 && said.push(`${r.status()}: ${r.url()}`));
+});
+const shot = async (page) => decode(await page.locator('#canvas').screenshot());
+// Screenshots until `test` holds, for at most `ms`; the last one either way.
+async function waitFor(page, ms, test) {
+  for (const end = Date.now() + ms;; await sleep(100)) {
+    const img = await shot(page);
+    if (test(img) || Date.now() > end) return {img, ok: test(img)};
+  }
+}
+async function open(standIn) {
+  const page = await browser.newPage();
+  await page.addInitScript(standIn);
+  await page.goto(`http://127.0.0.1:${port}/`);
+  return [page, await waitFor(page, 10000, (img) => count(img, hudBand, hud) > 300)];
+}
+
+try {
+  const [page, start] = await open(() => {});
+  // The desktop's HUD but for the odd edge pixel: as thick (a 1-pixel stroke misses half of
+  // it) and in the same place (a shifted one misses whole edges). The score's digits are left
+  // out: the first wave adds 100, and either capture may come a moment late.
+  let total = 0, differ = 0, far = 0;
+  const near = (img, x, y) => count(img, [x - 1, Math.max(y - 1, 0), x + 2, y + 2], hud) > 0;
+  count(start.img, [1, 0, W - 1, hudBand[3]], (p, x, y) => {
+    if (x >= 300 && x < 440) return;
+    const d = hud(px(desktopStart, x, y));
+    total += d;
+    if (hud(p) !== d) differ++, far += !near(d ? start.img : desktopStart, x, y);
+  });
+  check(
+      'the start picture\'s HUD is the desktop\'s', start.ok && differ <= total * 0.05 && !far,
+      `${total} pixels on the desktop, ${differ} differ, ${far} away from the other's strokes`);
+
+  // A copy of the canvas into a texture every frame, for one, brings SwiftShader down to 2.
+  const rate = await page.evaluate(() => new Promise((resolve) => {
+                                     const t0 = performance.now();
+                                     let frames = 0;
+                                     const tick = () => ++frames < 120 ?
+                                         requestAnimationFrame(tick) :
+                                         resolve(frames * 1000 / (performance.now() - t0));
+                                     requestAnimationFrame(tick);
+                                   }));
+  check('the page keeps its frame rate', rate >= 10, `${rate.toFixed(1)} frames a second`);
+
+  await hold(page, ['ArrowUp', 'ArrowLeft'], 2000);
+  const turn = curvesUpLeft(await shot(page));
+  check('the arrows steer, and the ship leaves a trail', turn.ok, turn.detail);
+
+  // The beam swept round while drones close in.
+  let zeros = true;
+  for (let sweep = 0; sweep < 10 && zeros !== false; sweep++) {
+    await hold(page, ['z', 'ArrowRight'], 1000);
+    await sleep(900);  // the energy refills
+    const read = await waitFor(page, 1500, (img) => endsInZeros(img, start.img) !== null);
+    zeros = endsInZeros(read.img, start.img);
+  }
+  check('the beam kills a drone', zeros === false);
+
+  // Thrust held through the death repeats, as a browser repeats a held key: the game hears it
+  // go down once, as on the desktop, or it would start the next game unseen.
+  await page.keyboard.down('ArrowUp');
+  const over = await waitFor(page, 60000, (img) => count(img, gameOverBox, red) > 200);
+  await hold(page, ['ArrowUp'], 300);  // a repeat, then the release
+  const held = count(await shot(page), gameOverBox, red);
+  check('"game over" after a death, which a held key does not skip', over.ok && held > 200);
+  await page.keyboard.press('x');
+  check(
+      'a key starts a new game',
+      (await waitFor(page, 3000, (img) => count(img, gameOverBox, red) < 20)).ok);
+
+  // Escape ends the loop: the picture stands still with word of how to go on. A key, and then
+  // a click, play again; a new game moves once its first wave comes, a second in.
+  for (const how of ['key', 'click']) {
+    await page.keyboard.press('Escape');
+    const stopped = await waitFor(page, 2000, (img) => count(img, noticeBox, hud) > 300);
+    await sleep(500);
+    check(
+        `Escape stops the loop (then a ${how})`,
+        stopped.ok && stopped.img.equals(await shot(page)));
+    await (how === 'key' ? page.keyboard.press('Space') : page.mouse.click(400, 300));
+    const again = await waitFor(page, 3000, (img) => count(img, noticeBox, hud) < 20);
+    const moving = (await waitFor(page, 3000, (img) => !img.equals(again.img))).ok;
+    check(`a ${how} plays again`, again.ok && moving);
+  }
+  await page.close();
+
+  const [padPage] = await open(padStandIn);
+  await padPage.evaluate(() => window.showPad());
+  await sleep(300);
+  await padPage.evaluate(() => window.pressPad([12, 14], true));
+  await sleep(2000);
+  await padPage.evaluate(() => {
+    window.pressPad([12, 14], false);
+    window.pressPad([0], true);
+  });
+  await sleep(500);
+  const padTurn = curvesUpLeft(await shot(padPage));
+  const energy = count(await shot(padPage), [120, 10, 240, 11], hud);
+  check(
+      'a gamepad shown late steers with its d-pad and fires with a button',
+      padTurn.ok && energy < 80, `${padTurn.detail}, the energy bar ${energy} long`);
+
+  // Emscripten's notice that it emulates OpenGL, and SwiftShader's note that headless Chromium
+  // reads each WebGL canvas back (a bare WebGL page gets it too), are not the page's.
+  const own =
+      said.filter((s) => !/^WARNING: using emscripten GL|GPU stall due to ReadPixels/.test(s));
+  check('the console stays clean', own.length === 0, own.join('\n'));
+} finally {
+  await browser.close();
+  server.kill();
+  fs.rmSync(work, {recursive: true, force: true});
+}
+console.log(`${results[0]} passed, ${results[1]} failed`);
+process.exit(results[1] === 0 ? 0 : 1);
