@@ -26,10 +26,12 @@ std::atomic<bool> g_clockKnown{false};
 clockid_t g_threadClock;  // the device thread's processor clock, once known
 
 void Fill(void*, Uint8* bytes, int length) {
+#ifndef __EMSCRIPTEN__  // a browser fills the device from its own page: no thread to time
   if (!g_clockKnown.load(std::memory_order_relaxed) &&
       pthread_getcpuclockid(pthread_self(), &g_threadClock) == 0) {
     g_clockKnown.store(true, std::memory_order_release);
   }
+#endif
   StreamFrames(&g_stream, reinterpret_cast<int16_t*>(bytes), length / 4);
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "app/audio.h"
 #include "app/events.h"
 #include "app/loop.h"
 #include "game/player.h"
@@ -26,18 +27,29 @@ uint32_t ReadClock(void*) {
 
 // The world never changes while a frame is drawn.
 void RunStep(void*) {
+  SoundBeforeStep();
   UpdateWorld();
+  SoundAfterStep();
   RenderFrame();
 }
 
-// A browser lets a page start its sound only in answer to a key press or a click: sound starts
-// here or in OnClick below, never at start-up.
+// A browser lets a page start its sound only once the player has pressed a key or clicked:
+// the first key press opens the device, never start-up. The sound's key is the page's, never
+// the game's.
+bool g_soundAsked = false;
+
 void KeyDown(void*, int sym) {
+  if (!g_soundAsked) OpenSound(false);
+  g_soundAsked = true;
+  if (sym == kKeyMute) {
+    ToggleMute();
+    return;
+  }
   OnKeyDown(sym);
 }
 
 void KeyUp(void*, int sym) {
-  OnKeyUp(sym);
+  if (sym != kKeyMute) OnKeyUp(sym);
 }
 
 // After "game over" the world stands still already: nothing to pause.
@@ -46,8 +58,8 @@ bool InPlay(void*) {
 }
 
 void ShowPause(void*, bool paused) {
+  PauseSound(paused);
   if (paused) {
-    HoldPicture();
     RenderPausedFrame();
   } else {
     ReleaseHeldPicture();
@@ -80,6 +92,7 @@ void Play() {
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   NewGame();
+  PauseSound(false);
   g_loop = StartLoop(kHooks);
   emscripten_set_main_loop(Pass, 0, 0);
 }
@@ -111,7 +124,7 @@ EM_BOOL OnClick(int, const EmscriptenMouseEvent*, void*) {
 // The loop ends as the desktop game's would; the picture stays, with word of how to go on.
 void Stop() {
   emscripten_cancel_main_loop();
-  HoldPicture();
+  PauseSound(true);
   RenderStoppedFrame();
   Listen(true);
 }

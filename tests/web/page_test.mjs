@@ -131,8 +131,30 @@ async function open(standIn) {
   return [page, await waitFor(page, 10000, (img) => count(img, hudBand, hud) > 300)];
 }
 
+// What the page's sound sends the browser: the sound devices it opens, and the loudest sample.
+function earStandIn() {
+  window.devices = 0;
+  window.loudest = 0;
+  const Context = window.AudioContext;
+  window.AudioContext = class extends Context {
+    constructor(...args) {
+      super(...args);
+      window.devices++;
+    }
+  };
+  const start = AudioBufferSourceNode.prototype.start;
+  AudioBufferSourceNode.prototype.start = function(...args) {
+    for (let c = 0; this.buffer && c < this.buffer.numberOfChannels; c++) {
+      for (const v of this.buffer.getChannelData(c)) window.loudest = Math.max(window.loudest, Math.abs(v));
+    }
+    return start.apply(this, args);
+  };
+}
+
 try {
-  const [page, start] = await open(() => {});
+  const [page, start] = await open(earStandIn);
+  // Browsers let a page sound only once the player has pressed a key or clicked.
+  const silent = await page.evaluate(() => window.devices === 0);
   // The desktop's HUD but for the odd edge pixel: as thick (a 1-pixel stroke misses half of
   // it) and in the same place (a shifted one misses whole edges). The score's digits are left
   // out: the first wave adds 100, and either capture may come a moment late.
@@ -172,6 +194,9 @@ try {
     zeros = endsInZeros(read.img, start.img);
   }
   check('the beam kills a drone', zeros === false);
+  const ear = await page.evaluate(() => [window.devices, window.loudest]);
+  check('the game is heard from the first key on, not before', silent && ear[0] === 1 && ear[1] > 0.05,
+      `${ear[0]} devices, the loudest sample ${ear[1].toFixed(3)}`);
 
   // Thrust held through the death repeats, as a browser repeats a held key: the game hears it
   // go down once, as on the desktop, or it would start the next game unseen.
