@@ -70,14 +70,20 @@ bool OpenBenchWindow(int scale) {
   return true;
 }
 
-double TimeFrame() {
-  const auto start = std::chrono::steady_clock::now();
-  RenderFrame();
-  // The swap may return before the software renderer is done; the game's next frame would
+FrameTime TimeFrame() {
+  using Clock = std::chrono::steady_clock;
+  const auto ms = [](Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+  };
+  const auto start = Clock::now();
+  DrawFrame();
+  // The renderer may still be drawing when the calls return; the game's next frame would
   // wait for it, so the wait belongs to this frame.
   glFinish();
-  const auto end = std::chrono::steady_clock::now();
-  return std::chrono::duration<double, std::milli>(end - start).count();
+  const auto drawn = Clock::now();
+  SDL_GL_SwapBuffers();
+  glFinish();
+  return {ms(start, drawn), ms(drawn, Clock::now())};
 }
 
 GameOverLoad RunAtGameOver(double seconds) {

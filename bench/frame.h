@@ -6,8 +6,15 @@
 // it does not fit.
 bool OpenBenchWindow(int scale);
 
-// Draws one frame of the current world and waits until it is on the screen; milliseconds.
-double TimeFrame();
+// One frame of the current world, in milliseconds: drawn (RenderFrame but for its swap, and
+// the renderer done with it), and presented (the swap, until the renderer is done with that).
+// Under Xvfb the swap hands the picture to another process, whose turn on the processor the
+// frame waits for: that part varies with the machine, not with the world drawn.
+struct FrameTime {
+  double draw;
+  double present;
+};
+FrameTime TimeFrame();
 
 struct GameOverLoad {
   double cpuShare;        // processor time over clock time

@@ -97,7 +97,7 @@ void StartDrawing() {
 
 }  // namespace
 
-void RenderFrame() {
+void DrawFrame() {
   // Where a swap may lose the picture, the frame's own copy of it comes back first.
   RestoreKeptPicture();
   StartDrawing();
@@ -111,6 +111,10 @@ void RenderFrame() {
   for (const Drone* drone : g_drones) DrawDrone(*drone);
   for (const Laser* laser : g_lasers) DrawLaser(*laser);
   SaveKeptPicture();
+}
+
+void RenderFrame() {
+  DrawFrame();
   SDL_GL_SwapBuffers();
 }
 

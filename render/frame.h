@@ -5,6 +5,10 @@
 // needs g_player and the OpenGL context, and the font built.
 void RenderFrame();
 
+// The frame without its buffer swap: all of RenderFrame's drawing, for a measure of it apart
+// from what presenting it costs.
+void DrawFrame();
+
 // A paused game: the picture held as it stood, with "paused" and the key that resumes it over
 // it in the HUD's colour, presented. As often as the window needs it; ReleaseHeldPicture ends
 // it.
