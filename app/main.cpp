@@ -111,11 +111,7 @@ bool InPlay(void* context) {
 // The sound falls silent with the picture standing still, and comes back with play.
 void ShowPause(void*, bool paused) {
   PauseSound(paused);
-  if (paused) {
-    RenderPausedFrame();
-  } else {
-    ReleaseHeldPicture();
-  }
+  ShowPausedPicture(paused);
 }
 
 // A recording is read whole, or its file created, before any window opens: a fault in

@@ -59,11 +59,7 @@ bool InPlay(void*) {
 
 void ShowPause(void*, bool paused) {
   PauseSound(paused);
-  if (paused) {
-    RenderPausedFrame();
-  } else {
-    ReleaseHeldPicture();
-  }
+  ShowPausedPicture(paused);
 }
 
 // The browser calls a pass and gets the page back: a pass never sleeps or waits for events.

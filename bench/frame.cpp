@@ -114,13 +114,7 @@ double RunPaused(double seconds) {
                            Key,
                            Sleep,
                            [](void*) { return !g_gameOver; },
-                           [](void*, bool paused) {
-                             if (paused) {
-                               RenderPausedFrame();
-                             } else {
-                               ReleaseHeldPicture();
-                             }
-                           },
+                           [](void*, bool paused) { ShowPausedPicture(paused); },
                            WaitSdlEvent};
   SDL_Event press = {};
   press.type = SDL_KEYDOWN;

@@ -137,9 +137,13 @@ void RenderHeldFrame(const char* title, const char* hint) {
 
 }  // namespace
 
-void RenderPausedFrame() {
-  // A pause of any length shows the same game.
-  RenderHeldFrame("paused", "press p to resume");
+void ShowPausedPicture(bool paused) {
+  // A pause of any length shows the same game, and play goes on from it.
+  if (paused) {
+    RenderHeldFrame("paused", "press p to resume");
+  } else {
+    ReleaseHeldPicture();
+  }
 }
 
 void RenderStoppedFrame() {

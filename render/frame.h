@@ -9,10 +9,10 @@ void RenderFrame();
 // from what presenting it costs.
 void DrawFrame();
 
-// A paused game: the picture held as it stood, with "paused" and the key that resumes it over
-// it in the HUD's colour, presented. As often as the window needs it; ReleaseHeldPicture ends
-// it.
-void RenderPausedFrame();
+// Paused: the picture held as it stood, with "paused" and the key that resumes it over it in
+// the HUD's colour, presented, as often as the window needs it. Not paused: the picture back
+// as it stood, unpresented, for play to go on from.
+void ShowPausedPicture(bool paused);
 
 // The same for a game its page has stopped, with how to play again.
 void RenderStoppedFrame();

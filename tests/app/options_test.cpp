@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -67,17 +65,4 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
       EXPECT_NE(error.find(c.error), std::string::npos) << line << ": " << error;
     }
   }
-}
-
-// Every option's description, and every line that goes on with one, starts in one column.
-TEST(Options, HelpPutsEveryDescriptionInOneColumn) {
-  std::set<size_t> columns;
-  std::istringstream usage(kUsage);
-  for (std::string line; std::getline(usage, line);) {
-    const size_t start = line.find_first_not_of(' ');
-    if (start == 0 || start == std::string::npos) continue;
-    columns.insert(line[start] == '-' ? line.find_first_not_of(' ', line.find("  ", start))
-                                      : start);
-  }
-  EXPECT_EQ(columns.size(), 1u);
 }

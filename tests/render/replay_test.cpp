@@ -55,13 +55,13 @@ TEST_F(Drawing, APausedGameHoldsItsPictureAndGoesOnFromIt) {
       if (step != 250) return;
       const uint64_t before = Digest();
       for (int redraw = 0; redraw < 3; ++redraw) {
-        RenderPausedFrame();
+        ShowPausedPicture(true);
         if (spoiled) ClearScreen(0.5f);
       }
-      RenderPausedFrame();
+      ShowPausedPicture(true);
       EXPECT_EQ(Find({51, 255, 51}, {0, 260, 639, 360}), (Box{185, 273, 442, 343})) << spoiled;
       EXPECT_EQ(Find({128, 128, 128}, {0, 0, 639, 479})[2], -1) << "a spoiled buffer shows";
-      ReleaseHeldPicture();
+      ShowPausedPicture(false);
       if (!spoiled) {
         EXPECT_EQ(Digest(), before);
       }
