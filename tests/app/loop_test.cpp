@@ -148,24 +148,22 @@ struct PauseHost {
   }
   static bool Poll(void* context, LoopEvent* event) {
     PauseHost& h = Of(context);
-    if (h.timed.empty() && h.nowMs >= h.endMs)
-      h.timed.push_back({h.nowMs, {LoopEventType::kQuit, 0}});
-    if (h.timed.empty() || h.timed.front().first > h.nowMs) return false;
+    if (h.timed.empty()) h.timed.push_back({h.endMs, {LoopEventType::kQuit, 0}});
+    if (h.timed.front().first > h.nowMs) return false;
     *event = h.timed.front().second;
     h.timed.pop_front();
     return true;
   }
   static uint32_t Clock(void* context) { return static_cast<uint32_t>(Of(context).nowMs); }
   static void Step(void* context) { ++Of(context).steps; }
-  static void Down(void* context, int sym) { Of(context).Note("d" + std::to_string(sym)); }
-  static void Up(void* context, int sym) { Of(context).Note("u" + std::to_string(sym)); }
+  static void Down(void* c, int sym) { Of(c).Note("d" + std::to_string(sym)); }
+  static void Up(void* c, int sym) { Of(c).Note("u" + std::to_string(sym)); }
   static void Sleep(void* context, uint32_t ms) { Of(context).nowMs += ms; }
   static bool InPlay(void* context) { return !Of(context).over; }
   static void Show(void* context, bool paused) { Of(context).Note(paused ? "paused" : "back"); }
-  static void Wait(void* context) {
-    PauseHost& h = Of(context);
-    h.nowMs =
-        h.timed.empty() ? std::max(h.nowMs, h.endMs) : std::max(h.nowMs, h.timed.front().first);
+  static void Wait(void* c) {
+    Of(c).nowMs =
+        std::max(Of(c).nowMs, Of(c).timed.empty() ? Of(c).endMs : Of(c).timed.front().first);
   }
 
   std::vector<std::string> Run() {
