@@ -15,9 +15,10 @@ void Pause(LoopState* state) {
 
 // Back to play. The clock starts afresh, so the time spent paused is never owed as steps.
 void Resume(const LoopHooks& hooks, LoopState* state) {
-  if (state->shown) hooks.showPause(hooks.context, false);
+  if (state->held) hooks.showPause(hooks.context, false);
   state->paused = false;
   state->shown = false;
+  state->held = false;
   state->resumed = true;
 }
 
@@ -117,6 +118,7 @@ bool RunLoopPass(const LoopHooks& hooks, LoopState* state) {
     // Drawn once, and again only when the window asks: a paused game costs nothing.
     if (!state->shown) hooks.showPause(hooks.context, true);
     state->shown = true;
+    state->held = true;
     return true;
   }
   if (state->resumed) state->previous = now;

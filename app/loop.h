@@ -50,7 +50,8 @@ struct LoopState {
   uint32_t previous = 0;     // the clock as the last pass read it, before its steps
   uint32_t accumulator = 0;  // clock time not yet run as steps
   bool paused = false;       // no steps run, and none are owed
-  bool shown = false;        // the paused picture is on the screen
+  bool shown = false;        // the paused picture is on the screen, and needs no redrawing
+  bool held = false;         // the pause has shown its picture: play takes its own back
   bool resumed = false;      // resumed since the clock was last read: it starts afresh
 };
 

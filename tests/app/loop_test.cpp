@@ -197,9 +197,10 @@ TEST(Loop, APauseRunsNoStepOwesNoneAndKeepsTheKeysAsTheyAre) {
        {"99 steps", "paused", "paused", "paused", "d122", "back", "9 steps", "u273", "end"}},
       // A loss with its gain in the same breath is no loss.
       {false, {{1000, lost}, {1000, gained}, {1100, upUp}}, {"109 steps", "u273", "end"}},
-      // A pad's button resumes, and fires as it would.
+      // A pad's button resumes, and fires as it would; the picture comes back even where the
+      // window asked for the paused one again in the same breath.
       {false,
-       {{1000, p}, {2000, button}, {2100, upUp}},
+       {{1000, p}, {2000, {T::kRedraw, 0}}, {2000, button}, {2100, upUp}},
        {"99 steps", "paused", "back", "d122", "9 steps", "u273", "end"}},
       // After "game over", p and the lost focus do nothing, and p never reaches the game.
       {true,
