@@ -11,6 +11,7 @@
 #include "app/events.h"
 #include "app/loop.h"
 #include "app/options.h"
+#include "app/output_file.h"
 #include "app/sound_file.h"
 #include "app/window.h"
 #include "demo/recorder.h"
@@ -184,6 +185,10 @@ int Play(const Options& options) {
 // Needs no window and no display: the world alone, as fast as it ticks.
 int Check(const Options& options) {
   std::string line;
+  if (!options.wav.empty() && !MayWriteOutput(options.wav.c_str(), options.check.c_str(), &line)) {
+    SayAbout(options.wav, line);
+    return 1;
+  }
   const bool exact = options.wav.empty()
                          ? CheckRecording(options.check.c_str(), &line)
                          : CheckWithSound(options.check.c_str(), options.wav.c_str(), &line);
