@@ -5,7 +5,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: run test test-arch bench fuzz build clean deb web test-web
+.PHONY: run test test-arch test-math bench fuzz build clean deb web test-web
 
 run: build
 	./$(BUILD)/driftbeam
@@ -33,6 +33,14 @@ test-arch:
 	scripts/install-deps --arch
 	scripts/test-arch
 
+# Every float through the game's sine, cosine and arc cosine, held against GNU MPFR's
+# correctly rounded results, on every core; a few minutes.
+test-math:
+	scripts/install-deps --test
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_TESTS=ON
+	cmake --build $(BUILD) -j $(JOBS) --target maths_exhaustive
+	./$(BUILD)/maths_exhaustive
+
 # The drone pass against its floor, the frame on a real context under its own X server, the
 # largest swarm that still keeps 100 ticks a second, and what each window scale costs.
 bench:
@@ -56,7 +64,7 @@ deb:
 # The game as a page: index.html, driftbeam.js and driftbeam.wasm in $(WEB)/. Debian's
 # emscripten finds its JavaScript parser among Debian's node modules, which a Node.js from
 # elsewhere does not search by itself.
-web test-web: export NODE_PATH := /usr/share/nodejs
+web test-web test-arch: export NODE_PATH := /usr/share/nodejs
 web:
 	scripts/install-deps --web
 	emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=Release

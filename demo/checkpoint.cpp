@@ -1,8 +1,8 @@
 #include "demo/checkpoint.h"
 
-#include <cstdlib>
 #include <cstring>
 
+#include "game/maths.h"
 #include "game/world.h"
 
 namespace {
@@ -43,9 +43,9 @@ uint32_t Bits(float value) {
 }  // namespace
 
 void TakeRandFingerprint(uint32_t fingerprint[kFingerprintValues]) {
-  std::srand(1);
-  for (int i = 0; i < kFingerprintValues; ++i) fingerprint[i] = static_cast<uint32_t>(std::rand());
-  std::srand(1);
+  UseLibraryMaths(true);
+  for (int i = 0; i < kFingerprintValues; ++i) fingerprint[i] = static_cast<uint32_t>(DrawRandom());
+  SetRandomDraws(0);
 }
 
 Checkpoint TakeCheckpoint(int64_t step) {

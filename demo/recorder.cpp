@@ -1,15 +1,16 @@
 #include "demo/recorder.h"
 
 #include "demo/checkpoint.h"
+#include "game/maths.h"
 #include "game/world.h"
 
 bool StartRecorder(const char* path, Recorder* recorder, std::string* error) {
-  uint32_t fingerprint[kFingerprintValues];
-  TakeRandFingerprint(fingerprint);
   recorder->steps = 0;
   recorder->recorded = 0;
-  if (!CreateRecording(path, fingerprint, &recorder->file, error)) return false;
-  g_bestScore = 0;  // as at start-up, where every replay begins
+  if (!CreateRecording(path, 0, 0, &recorder->file, error)) return false;
+  // As at start-up, where the recording says its session begins.
+  UseLibraryMaths(false);
+  g_bestScore = 0;
   NewGame();
   return true;
 }

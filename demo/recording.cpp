@@ -111,10 +111,25 @@ bool ReadKey(const std::vector<std::string>& t, KeyRecord* key) {
   return true;
 }
 
+// Up to 18 digits: the draws of a session, which a busy last tier takes by the million.
+bool ReadDraws(const std::string& token, uint64_t* value) {
+  if (token.empty() || token.size() > 18 || token.find_first_not_of("0123456789") != token.npos) {
+    return false;
+  }
+  *value = std::stoull(token);
+  return *value <= kMaxDraws;
+}
+
+// "driftbeam-recording 1 game V rand R0 R1 R2 R3", as 1.0.0 wrote it, or
+// "driftbeam-recording 2 game V draws D best B".
 bool ReadHeader(const std::vector<std::string>& t, Recording* recording) {
-  if (t.size() != 5 + kFingerprintValues || t[2] != "game" || t[4] != "rand") return false;
-  if (t[3].empty() || t[3].size() > 32) return false;
+  if (t.size() < 4 || t[2] != "game" || t[3].empty() || t[3].size() > 32) return false;
   recording->gameVersion = t[3];
+  if (recording->format == kFormatVersion) {
+    return t.size() == 8 && t[4] == "draws" && ReadDraws(t[5], &recording->draws) &&
+           t[6] == "best" && ReadInt(t[7], INT_MAX, &recording->best);
+  }
+  if (t.size() != 5 + kFingerprintValues || t[4] != "rand") return false;
   for (int i = 0; i < kFingerprintValues; ++i) {
     uint64_t value = 0;
     if (!ReadHex(t[5 + i], 8, &value)) return false;
@@ -197,7 +212,11 @@ bool Load(Source* in, Recording* recording, std::string* error) {
   }
   const size_t size = line.size();
   const std::vector<std::string> t = Split(line.substr(0, size - kChecksumLength));
-  if (t.size() > 1 && t[1] != std::to_string(kFormatVersion)) {
+  if (t.size() > 1 && t[1] == std::to_string(kFormatVersion)) {
+    recording->format = kFormatVersion;
+  } else if (t.size() > 1 && t[1] == std::to_string(kLibraryMathsFormat)) {
+    recording->format = kLibraryMathsFormat;
+  } else {
     *error = "a recording in a format this driftbeam does not read";
     return true;
   }
@@ -283,7 +302,7 @@ bool LoadRecording(const char* path, Recording* recording, std::string* error) {
   return error->empty();
 }
 
-bool CreateRecording(const char* path, const uint32_t fingerprint[], RecordingFile* out,
+bool CreateRecording(const char* path, uint64_t draws, int best, RecordingFile* out,
                      std::string* error) {
   *out = {-1, kChainStart, "", path, false, ""};
   struct stat status;
@@ -302,8 +321,8 @@ bool CreateRecording(const char* path, const uint32_t fingerprint[], RecordingFi
     return false;
   }
   char body[kMaxLineLength];
-  std::snprintf(body, sizeof body, "%s %d game %s rand %08x %08x %08x %08x", kMagic, kFormatVersion,
-                DRIFTBEAM_VERSION, fingerprint[0], fingerprint[1], fingerprint[2], fingerprint[3]);
+  std::snprintf(body, sizeof body, "%s %d game %s draws %llu best %d", kMagic, kFormatVersion,
+                DRIFTBEAM_VERSION, static_cast<unsigned long long>(draws), best);
   WriteLine(out, body);
   return true;
 }

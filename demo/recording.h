@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
-constexpr int kFormatVersion = 1;
+constexpr int kFormatVersion = 2;          // written from 1.1.0 on: the game's own maths
+constexpr int kLibraryMathsFormat = 1;     // written by 1.0.0, with the C library's maths
 constexpr int64_t kCheckpointEvery = 100;  // steps between checkpoints: one a second of play
 constexpr int64_t kMaxSteps = 1000000000;  // 115 days of play; a larger number is damage
 constexpr int kMaxKeySym = 322;            // the last key symbol the keyboard interface has
 constexpr int kFingerprintValues = 4;      // first values of the C library's rand after srand(1)
-constexpr size_t kMaxLineLength = 200;     // longer than any line the game writes
+constexpr uint64_t kMaxDraws = 1000000000000000000;  // far past any session; more is damage
+constexpr size_t kMaxLineLength = 200;               // longer than any line the game writes
 
 // A key event handed to OnKeyDown or OnKeyUp once `step` steps had run.
 struct KeyRecord {
@@ -34,12 +36,15 @@ struct Checkpoint {
 bool operator==(const Checkpoint& a, const Checkpoint& b);
 
 struct Recording {
+  int format;                                // kFormatVersion, or 1.0.0's kLibraryMathsFormat
   std::string gameVersion;                   // the driftbeam that wrote it
-  uint32_t fingerprint[kFingerprintValues];  // its C library's random sequence
-  std::vector<KeyRecord> keys;               // in the order they were handed over
-  std::vector<Checkpoint> checkpoints;       // every 100 steps and at the end of every game
-  bool complete;                             // the closing record was read
-  Checkpoint end;                            // the closing record: the world after the last step
+  uint32_t fingerprint[kFingerprintValues];  // format 1: its C library's random sequence
+  uint64_t draws;  // format 2: random draws taken before its first step; 0 for a session
+  int best;        // format 2: the best score shown before its first step; 0 for a session
+  std::vector<KeyRecord> keys;          // in the order they were handed over
+  std::vector<Checkpoint> checkpoints;  // every 100 steps and at the end of every game
+  bool complete;                        // the closing record was read
+  Checkpoint end;                       // the closing record: the world after the last step
 };
 
 // The steps a replay of this recording may run: those its records justify.
@@ -62,10 +67,12 @@ struct RecordingFile {
   std::string failure;  // why the file stopped taking lines; empty while every line went out
 };
 
-// Creates the file and writes its first line; false, with *error, when it cannot. A regular
-// file that holds anything is refused: a kept game is never written over. A device or a pipe
-// is written to as it is; a pipe that nothing reads is refused rather than waited for.
-bool CreateRecording(const char* path, const uint32_t fingerprint[], RecordingFile* out,
+// Creates the file and writes its first line, for a session that starts `draws` random draws
+// into the sequence with `best` as the best score (0 and 0 from start-up); false, with *error,
+// when it cannot. A regular file that holds anything is refused: a kept game is never written
+// over. A device or a pipe is written to as it is; a pipe that nothing reads is refused
+// rather than waited for.
+bool CreateRecording(const char* path, uint64_t draws, int best, RecordingFile* out,
                      std::string* error);
 void WriteKey(RecordingFile* out, const KeyRecord& key);
 void WriteCheckpoint(RecordingFile* out, const Checkpoint& checkpoint);

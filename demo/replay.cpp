@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "demo/checkpoint.h"
+#include "game/maths.h"
 #include "game/player.h"
 #include "game/world.h"
 
@@ -31,18 +32,38 @@ void CheckEnd(Replay* replay) {
   }
 }
 
+// 1.0.0 played on the C library's maths, which only the same C library computes as it did:
+// its recordings are checked where that is glibc, and refused elsewhere rather than shown to
+// differ.
+std::string StartLibraryMaths(const Recording& recording) {
+#ifdef __GLIBC__
+  uint32_t fingerprint[kFingerprintValues];
+  TakeRandFingerprint(fingerprint);
+  if (std::equal(fingerprint, fingerprint + kFingerprintValues, recording.fingerprint)) return "";
+  // Not a difference in the game: the same keys make another game under another sequence.
+  return "recorded with another C library's random sequence";
+#else
+  (void)recording;
+  return "made by driftbeam 1.0.0 on the C library's maths: only a build on glibc checks it";
+#endif
+}
+
 }  // namespace
 
 void StartReplay(const Recording& recording, Replay* replay) {
   *replay = {&recording, 0, 0, 0, 1, false, ""};
-  uint32_t fingerprint[kFingerprintValues];
-  TakeRandFingerprint(fingerprint);
-  g_bestScore = 0;
+  std::string fault;
+  if (recording.format == kLibraryMathsFormat) {
+    fault = StartLibraryMaths(recording);
+    g_bestScore = 0;
+  } else {
+    UseLibraryMaths(false);
+    SetRandomDraws(recording.draws);
+    g_bestScore = recording.best;
+  }
   NewGame();
-  if (!std::equal(fingerprint, fingerprint + kFingerprintValues, recording.fingerprint)) {
-    // Not a difference in the game: the same keys make another game under another sequence.
-    replay->over = true;
-    replay->fault = "recorded with another C library's random sequence";
+  if (!fault.empty()) {
+    Stop(replay, fault);
     return;
   }
   CheckEnd(replay);

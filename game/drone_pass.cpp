@@ -26,7 +26,7 @@
 //    catches up, with the block after it riding along.
 // Every lane does exactly the scalar operations of FlockDrone in the same order; a lane at
 // distance 0 keeps its velocity, as FlockDrone skips such a neighbour. Drones are updated
-// one at a time in list order, so the draws of std::rand, the dead drones (removed when the
+// one at a time in list order, so the random draws, the dead drones (removed when the
 // pass reaches them, still neighbours of the drones before them) and the kinds come out as
 // in RunDronePass.
 //

@@ -1,7 +1,8 @@
 #include "game/drones.h"
 
 #include <cmath>
-#include <cstdlib>
+
+#include "game/maths.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ void Turn(Drone& d) {
     above = d.heading > kPi;
   } else {
     const float q = d.vy / d.vx;
-    if (q >= -1.0f && q <= 1.0f) above = d.heading > std::acos(q);
+    if (q >= -1.0f && q <= 1.0f) above = d.heading > ArcCosine(q);
   }
   d.turnRate = above ? d.turnRate - kTurnStep : d.turnRate + kTurnStep;
   d.heading = d.heading + d.turnRate;
@@ -44,10 +45,10 @@ void Accelerate(Drone& d, float aimX, float aimY) {
 Drone* CreateDrone(int kind) {
   Drone* d = new Drone{};
   // A whole number taken as radians: only the drawing looks at it.
-  d->heading = static_cast<float>(std::rand() % 360);
+  d->heading = static_cast<float>(DrawRandom() % 360);
   d->kind = kind;
-  const int edge = std::rand() % 4;
-  const Vec2 at = EdgePoint(edge, std::rand());
+  const int edge = DrawRandom() % 4;
+  const Vec2 at = EdgePoint(edge, DrawRandom());
   d->x = at.x;
   d->y = at.y;
   return d;
@@ -91,7 +92,7 @@ void UpdateDrone(Drone& d) {
       d.vx = d.vx * kKeepLeading;
       d.vy = d.vy * kKeepLeading;
       Accelerate(d, ship.x + kLeadTicks * ship.vx, ship.y + kLeadTicks * ship.vy);
-      d.heading = static_cast<float>(std::rand() % 360);  // drawn at a new angle each frame
+      d.heading = static_cast<float>(DrawRandom() % 360);  // drawn at a new angle each frame
       break;
     default:
       break;

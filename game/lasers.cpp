@@ -1,6 +1,6 @@
 #include "game/lasers.h"
 
-#include <cstdlib>
+#include "game/maths.h"
 
 namespace {
 
@@ -15,11 +15,11 @@ constexpr int kNoEdge = 3;  // the second edge, when its draw hits the first one
 
 Laser* CreateLaser() {
   Laser* laser = new Laser{};
-  const int e0 = std::rand() % 4;
-  int e1 = std::rand() % 3;
+  const int e0 = DrawRandom() % 4;
+  int e1 = DrawRandom() % 3;
   if (e1 == e0) e1 = kNoEdge;  // never both ends on one edge
-  const Vec2 p0 = EdgePoint(e0, std::rand());
-  const Vec2 p1 = EdgePoint(e1, std::rand());
+  const Vec2 p0 = EdgePoint(e0, DrawRandom());
+  const Vec2 p1 = EdgePoint(e1, DrawRandom());
   laser->x0 = p0.x;
   laser->y0 = p0.y;
   laser->x1 = p1.x;

@@ -3,7 +3,7 @@
 
 #include "game/world.h"
 
-// A new laser between two different edges. Four draws of std::rand, in order: first edge,
+// A new laser between two different edges. Four random draws, in order: first edge,
 // second edge, first end's coordinate, second end's coordinate. The caller owns it.
 Laser* CreateLaser();
 

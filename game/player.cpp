@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "game/maths.h"
+
 namespace {
 
 constexpr float kTurnStep = 0.0007f;  // turn rate added per tick per held turn key
@@ -40,12 +42,12 @@ void ApplyControls(Player& p) {
     if (c.x < -kControlDeadZone) p.turnRate += kTurnStep;
     if (c.x > kControlDeadZone) p.turnRate -= kTurnStep;
     if (c.y > kControlDeadZone) {
-      p.vx += -std::sin(h0) * kThrust;
-      p.vy += std::cos(h0) * kThrust;
+      p.vx += -Sine(h0) * kThrust;
+      p.vy += Cosine(h0) * kThrust;
     }
     if (c.y < -kControlDeadZone) {
-      p.vx -= -std::sin(h0) * kReverse;
-      p.vy -= std::cos(h0) * kReverse;
+      p.vx -= -Sine(h0) * kReverse;
+      p.vy -= Cosine(h0) * kReverse;
     }
   }
 }
@@ -53,8 +55,8 @@ void ApplyControls(Player& p) {
 // The beam is a ray from the ship's position (not the drawn nose) with no length limit,
 // and nothing blocks it: every drone on it dies in this tick.
 void FireBeam(Player& p) {
-  const float fx = -std::sin(p.heading);
-  const float fy = std::cos(p.heading);
+  const float fx = -Sine(p.heading);
+  const float fy = Cosine(p.heading);
   for (Drone* drone : g_drones) {
     const float dx = drone->x - p.x;
     const float dy = drone->y - p.y;

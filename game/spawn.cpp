@@ -1,10 +1,10 @@
 #include "game/spawn.h"
 
-#include <cstdlib>
 #include <limits>
 
 #include "game/drones.h"
 #include "game/lasers.h"
+#include "game/maths.h"
 #include "game/world.h"
 
 namespace {
@@ -12,7 +12,7 @@ namespace {
 constexpr int kWaveBonus = 100;
 constexpr int kShortestInterval = 5;
 
-// What a wave may create. Each record makes its own draws of std::rand as it is
+// What a wave may create. Each record makes its own random draws as it is
 // created, so the order in a row is the order of the draws.
 enum Spawn { kEnd, kDrone0, kDrone1, kDrone2, kLaser };
 
@@ -22,7 +22,7 @@ constexpr int kMaxRecords = 3;
 struct Tier {
   int lastTick;                               // the tier holds waves up to this tick
   Spawn lead[kMaxRecords];                    // created before the choice is drawn
-  int choices;                                // the choice is std::rand() % choices
+  int choices;                                // the choice is DrawRandom() % choices
   Spawn waves[kMaxChoices][kMaxRecords + 1];  // created after it, by the choice
 };
 
@@ -74,7 +74,7 @@ void Create(const Spawn* records) {
 void SpawnWave() {
   const Tier& tier = TierAt(g_tick);
   Create(tier.lead);
-  Create(tier.waves[std::rand() % tier.choices]);
+  Create(tier.waves[DrawRandom() % tier.choices]);
   g_player->score += kWaveBonus;
   if (g_spawnInterval > kShortestInterval) g_spawnInterval -= 1;
 }

@@ -115,7 +115,7 @@ recording_stops() {
 case $check in
   options-without-display)
     unset DISPLAY
-    [ "$("$game" --version)" = "driftbeam 1.0.0" ] || fail "--version"
+    [ "$("$game" --version)" = "driftbeam 1.1.0" ] || fail "--version"
     for o in --help --version --scale --fullscreen --mute --record --replay --check --wav; do
       "$game" --help | grep -q -- "$o" || fail "--help does not list $o"
     done

@@ -19,6 +19,8 @@ uint32_t Chain(uint32_t hash, const std::string& body) {
   return hash;
 }
 
+}  // namespace
+
 // Every line that has a newline gets the checksum it should have, in place of the one it ends
 // with, if any; a last line without one stays as it is, cut off.
 std::string Sealed(const std::string& bytes) {
@@ -38,6 +40,8 @@ std::string Sealed(const std::string& bytes) {
   }
   return out + bytes.substr(start);
 }
+
+namespace {
 
 // One file in memory for the whole run, opened by its name under /proc as a player's file is.
 const char* Hold(const std::string& bytes) {

@@ -6,7 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 // Calls `use` with the path of a regular file holding the bytes, then, if that differs, with
 // the path of one holding them sealed.
 void AsFiles(const uint8_t* data, size_t size, const std::function<void(const char*)>& use);
+
+// The bytes with every line that has a newline given the checksum it should have.
+std::string Sealed(const std::string& bytes);

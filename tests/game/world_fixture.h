@@ -3,15 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "game/maths.h"
 #include "game/world.h"
 
 class WorldTest : public ::testing::Test {
  protected:
   void SetUp() override {
     NewGame();
-    std::srand(1);
+    SetRandomDraws(0);
   }
   void TearDown() override { FreeWorld(); }
 

@@ -28,7 +28,7 @@ TEST_F(WorldTest, EachTierHoldsTheWavesUpToItsLastTick) {
     for (unsigned start = 1; start <= 30; ++start) {
       NewGame();
       g_tick = r.tick;
-      std::srand(start);
+      SetRandomDraws(start);
       SpawnWave();
       std::string wave(g_lasers.size(), 'L');
       for (const Drone* d : g_drones) wave += std::to_string(d->kind);
@@ -67,7 +67,7 @@ TEST_F(WorldTest, DronesOnOnePointStayNumbersAndBothPassesAgree) {
         const float at = atRest || i < 7 ? 0 : 30.0f * i;
         AddDrone(i % 3, 320 + at, 240 - at, atRest ? 0 : 0.1f * i)->dead = i == 8 || i >= 11;
       }
-      std::srand(7);
+      SetRandomDraws(7);
       for (int tick = 0; tick < 3; ++tick) pipelined ? RunPipelinedDronePass() : RunDronePass();
       for (Drone* d : g_drones) {
         after[pipelined].push_back(*d);

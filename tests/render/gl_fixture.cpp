@@ -39,7 +39,7 @@ void ClearScreen(float grey) {
 void ReplayDrawn(int64_t steps, const std::function<void(int64_t)>& drawn) {
   Recording recording;
   std::string error;
-  ASSERT_TRUE(LoadRecording(DEMO_TEST_DIR "/ordinary.rec", &recording, &error)) << error;
+  ASSERT_TRUE(LoadRecording(DEMO_TEST_DIR "/1.0/ordinary.rec", &recording, &error)) << error;
   Replay replay;
   StartReplay(recording, &replay);
   while (!replay.over && replay.steps < steps) {

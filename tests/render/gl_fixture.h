@@ -18,7 +18,7 @@ Box Find(Rgb colour, Box in);
 uint64_t Digest();  // of the whole picture
 void ClearScreen(float grey);
 
-// Replays tests/demo/ordinary.rec for `steps` or to its end, drawing a frame after each step and
+// Replays tests/demo/1.0/ordinary.rec for `steps` or to its end, drawing a frame after each step and
 // handing its number to `drawn`. The replay stays exact, as frames only read the world.
 void ReplayDrawn(int64_t steps, const std::function<void(int64_t)>& drawn);
 
