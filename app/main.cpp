@@ -14,6 +14,7 @@
 #include "app/output_file.h"
 #include "app/sound_file.h"
 #include "app/window.h"
+#include "demo/link.h"
 #include "demo/recorder.h"
 #include "demo/replay.h"
 #include "game/player.h"
@@ -122,9 +123,9 @@ int Play(const Options& options) {
   Recording recording;
   Replay replay;
   Session session = {nullptr, nullptr};
-  std::string error;
-  if (!options.replay.empty() && !LoadRecording(options.replay.c_str(), &recording, &error)) {
-    SayAbout(options.replay, error);
+  std::string error, replayName;
+  if (!options.replay.empty() && !LoadGame(options.replay, &recording, &replayName, &error)) {
+    SayAbout(replayName, error);
     return 1;
   }
   if (!options.record.empty()) {
@@ -138,7 +139,7 @@ int Play(const Options& options) {
   } else if (!options.replay.empty()) {
     StartReplay(recording, &replay);
     if (replay.over && !replay.fault.empty()) {
-      SayAbout(options.replay, replay.fault);
+      SayAbout(replayName, replay.fault);
       FreeWorld();
       return 1;
     }
@@ -174,7 +175,7 @@ int Play(const Options& options) {
     if (!RecordedWhole(recorder)) status = 1;
   }
   if (session.replay != nullptr && !replay.fault.empty()) {
-    SayAbout(options.replay, replay.fault);
+    SayAbout(replayName, replay.fault);
     status = 1;
   }
   FreeWorld();

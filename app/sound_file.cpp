@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "demo/link.h"
 #include "demo/replay.h"
 #include "game/world.h"
 #include "sound/cues.h"
@@ -75,9 +76,9 @@ struct WavFile {
 
 bool CheckWithSound(const char* path, const char* wavPath, std::string* line) {
   Recording recording;
-  std::string error;
-  if (!LoadRecording(path, &recording, &error)) {
-    *line = std::string(path) + ": " + error;
+  std::string name, error;
+  if (!LoadGame(path, &recording, &name, &error)) {
+    *line = name + ": " + error;
     return false;
   }
   const uint64_t mostBytes = static_cast<uint64_t>(JustifiedSteps(recording) + kMostTailTicks) *
@@ -114,7 +115,7 @@ bool CheckWithSound(const char* path, const char* wavPath, std::string* line) {
     wav.Tick(&mixer);
   }
   wav.Close();
-  *line = ReplayVerdict(path, replay);
+  *line = ReplayVerdict(name.c_str(), replay);
   if (wav.error != 0) *line = std::string(wavPath) + ": cannot write: " + std::strerror(wav.error);
   if (wav.error == 0 && replay.fault.empty()) return true;
   // A replay that went astray made another game's sound, and a file cut short is no WAV:

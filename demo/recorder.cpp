@@ -7,6 +7,8 @@
 bool StartRecorder(const char* path, Recorder* recorder, std::string* error) {
   recorder->steps = 0;
   recorder->recorded = 0;
+  recorder->keys = 0;
+  recorder->games = {{0, 0, 0, 0, false, {}}};
   if (!CreateRecording(path, 0, 0, &recorder->file, error)) return false;
   // As at start-up, where the recording says its session begins.
   UseLibraryMaths(false);
@@ -17,13 +19,26 @@ bool StartRecorder(const char* path, Recorder* recorder, std::string* error) {
 
 void RecordKey(Recorder* recorder, bool down, int sym) {
   WriteKey(&recorder->file, {recorder->steps, down, sym});
+  ++recorder->keys;
+  // After "game over" a key press starts the next game, from where the sequence stands.
+  if (down && g_gameOver) {
+    recorder->games.push_back(
+        {recorder->steps, RandomDraws(), g_bestScore, recorder->keys, false, {}});
+  }
 }
 
 bool RecordedStep(Recorder* recorder, std::string* error) {
   const bool ended = StepWorld();
   ++recorder->steps;
   const bool second = recorder->steps % kCheckpointEvery == 0;
-  if (ended || second) WriteCheckpoint(&recorder->file, TakeCheckpoint(recorder->steps));
+  if (ended || second) {
+    const Checkpoint checkpoint = TakeCheckpoint(recorder->steps);
+    WriteCheckpoint(&recorder->file, checkpoint);
+    if (ended) {
+      recorder->games.back().ended = true;
+      recorder->games.back().end = checkpoint;
+    }
+  }
   if (!second || !RecordedWhole(*recorder)) return true;
   if (FlushRecording(&recorder->file)) {
     recorder->recorded = recorder->steps;

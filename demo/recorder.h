@@ -3,13 +3,17 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "demo/link.h"
 #include "demo/recording.h"
 
 struct Recorder {
   RecordingFile file;
-  int64_t steps;     // steps run since start-up, game over or not
-  int64_t recorded;  // steps that the file holds for certain: up to its last flush
+  int64_t steps;                // steps run since start-up, game over or not
+  int64_t recorded;             // steps that the file holds for certain: up to its last flush
+  size_t keys;                  // keys written
+  std::vector<GameMark> games;  // each game of the session so far, the first at start-up
 };
 
 // Start-up of a recorded game: the file created and its first line written, then a new

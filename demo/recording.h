@@ -45,6 +45,7 @@ struct Recording {
   std::vector<Checkpoint> checkpoints;  // every 100 steps and at the end of every game
   bool complete;                        // the closing record was read
   Checkpoint end;                       // the closing record: the world after the last step
+  bool endOnly;  // one game from a link: its closing record its only checkpoint, at its end
 };
 
 // The steps a replay of this recording may run: those its records justify.

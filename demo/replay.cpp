@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "demo/checkpoint.h"
+#include "demo/link.h"
 #include "game/maths.h"
 #include "game/player.h"
 #include "game/world.h"
@@ -83,8 +84,18 @@ void ReplayStep(Replay* replay) {
   }
   const bool ended = StepWorld();
   ++replay->steps;
-  // A checkpoint where the game writes one, and none where it does not.
-  const std::vector<Checkpoint>& checkpoints = replay->recording->checkpoints;
+  // A checkpoint where the game writes one, and none where it does not. A link's one game
+  // ends exactly where its closing record stands, which CheckEnd compares.
+  const Recording& recording = *replay->recording;
+  const std::vector<Checkpoint>& checkpoints = recording.checkpoints;
+  if (recording.endOnly) {
+    if (ended != (replay->steps == recording.end.step)) {
+      Stop(replay, Differs(*replay));
+    } else {
+      CheckEnd(replay);
+    }
+    return;
+  }
   const bool due = ended || replay->steps % kCheckpointEvery == 0;
   const bool listed = replay->checkpoint < checkpoints.size() &&
                       checkpoints[replay->checkpoint].step == replay->steps;
@@ -99,20 +110,24 @@ void ReplayStep(Replay* replay) {
 
 bool CheckRecording(const char* path, std::string* line) {
   Recording recording;
-  std::string error;
-  if (!LoadRecording(path, &recording, &error)) {
-    *line = std::string(path) + ": " + error;
+  std::string name, error;
+  if (!LoadGame(path, &recording, &name, &error)) {
+    *line = name + ": " + error;
     return false;
   }
   Replay replay;
   StartReplay(recording, &replay);
   while (!replay.over) ReplayStep(&replay);
-  *line = ReplayVerdict(path, replay);
+  *line = ReplayVerdict(name.c_str(), replay);
   return replay.fault.empty();
 }
 
 std::string ReplayVerdict(const char* path, const Replay& replay) {
   if (!replay.fault.empty()) return std::string(path) + ": " + replay.fault;
+  if (replay.recording->endOnly) {
+    return std::string(path) + ": one game, score " + std::to_string(g_player->score) + ", " +
+           std::to_string(replay.steps) + " steps: replays exactly";
+  }
   // The best score counts only games that ended; a last one left running has a score too.
   const std::string unfinished =
       g_gameOver ? ""

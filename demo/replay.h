@@ -27,6 +27,6 @@ void ReplayStep(Replay* replay);
 // and that it replays exactly; or the file and where it went wrong.
 std::string ReplayVerdict(const char* path, const Replay& replay);
 
-// Replays a whole file as fast as the tick allows. *line says what it holds and that it
-// replays exactly, or names the file and what is wrong with it.
+// Replays a whole file, or a link, as fast as the tick allows. *line says what it holds and
+// that it replays exactly, or names the file (or the link) and what is wrong with it.
 bool CheckRecording(const char* path, std::string* line);

@@ -1,0 +1,113 @@
+// Links: each game of a session, shared on its own as a link, replays exactly wherever the
+// random sequence and the best score stood as it began; a link that is damaged, foreign or too
+// long says so in a few words.
+#include "demo/link.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "demo/recorder.h"
+#include "demo/replay.h"
+#include "game/player.h"
+#include "game/world.h"
+
+namespace {
+
+const std::string kDir = DEMO_TEST_DIR;
+const std::string kScratch = "link_test_scratch.rec";
+const std::string kAddress = "https://example.org/driftbeam/#";
+
+std::string Check(const std::string& argument) {
+  std::string line;
+  CheckRecording(argument.c_str(), &line);
+  FreeWorld();
+  return line;
+}
+
+// The kept session played again through the recorder, as the page records one: the same
+// keys at the same steps, and where each of its games began and ended.
+Recorder Rerecord(const Recording& kept) {
+  Recorder recorder;
+  std::string error;
+  std::remove(kScratch.c_str());
+  EXPECT_TRUE(StartRecorder(kScratch.c_str(), &recorder, &error)) << error;
+  size_t k = 0;
+  while (recorder.steps < kept.end.step) {
+    for (; k < kept.keys.size() && kept.keys[k].step == recorder.steps; ++k) {
+      RecordKey(&recorder, kept.keys[k].down, kept.keys[k].sym);
+      kept.keys[k].down ? OnKeyDown(kept.keys[k].sym) : OnKeyUp(kept.keys[k].sym);
+    }
+    EXPECT_TRUE(RecordedStep(&recorder, &error)) << error;
+  }
+  EXPECT_TRUE(StopRecorder(&recorder, &error)) << error;
+  FreeWorld();
+  return recorder;
+}
+
+}  // namespace
+
+TEST(Links, EveryGameOfASessionReplaysExactlyOnItsOwn) {
+  Recording kept, session;
+  std::string error;
+  ASSERT_TRUE(LoadRecording((kDir + "/ordinary.rec").c_str(), &kept, &error)) << error;
+  const Recorder recorder = Rerecord(kept);
+  ASSERT_TRUE(LoadRecording(kScratch.c_str(), &session, &error)) << error;
+  ASSERT_EQ(recorder.games.size(), 4u);
+  EXPECT_GT(recorder.games[2].draws, 0u) << "the third game starts where the sequence stood";
+  EXPECT_GT(recorder.games[2].best, 0);
+  for (const GameMark& mark : recorder.games) {
+    ASSERT_TRUE(mark.ended);
+    const Recording game = GameOfSession(session, mark);
+    const std::string link = EncodeLink(game);
+    Recording decoded;
+    ASSERT_TRUE(DecodeLink(kAddress + link, &decoded, &error)) << error;
+    EXPECT_EQ(EncodeLink(decoded), link);
+    EXPECT_EQ(Check(kAddress + link), "link: one game, score " + std::to_string(mark.end.score) +
+                                          ", " + std::to_string(game.end.step) +
+                                          " steps: replays exactly");
+    EXPECT_LT(link.size(), 2 * game.keys.size() * 4 / 3 + 60) << "about two bytes a key";
+  }
+  std::remove(kScratch.c_str());
+}
+
+TEST(Links, ALinkThatIsDamagedForeignOrTooLongSaysWhy) {
+  Recording kept, game;
+  std::string error;
+  ASSERT_TRUE(LoadRecording((kDir + "/ordinary.rec").c_str(), &kept, &error)) << error;
+  const Recorder recorder = Rerecord(kept);
+  Recording session;
+  ASSERT_TRUE(LoadRecording(kScratch.c_str(), &session, &error)) << error;
+  const Recording first = GameOfSession(session, recorder.games[0]);
+  const std::string link = EncodeLink(first);
+  std::string flipped = link;
+  flipped[link.size() / 2] = flipped[link.size() / 2] == 'A' ? 'B' : 'A';
+  Recording forged = first;
+  forged.end.score += 10;  // a better score, the link sealed again
+  Recording longer = first;
+  longer.end.step = kMostLinkSteps + 1;
+  Recording late = first;
+  late.keys.push_back({first.end.step, true, kKeyUp});  // a key after the game ended
+  Recording notEnded = first;
+  notEnded.end.step -= 1;
+  const struct {
+    const char* what;
+    std::string text;
+    std::string line;
+  } cases[] = {
+      {"a character changed", flipped, "link: damaged"},
+      {"cut short", link.substr(0, link.size() / 2), "link: damaged"},
+      {"another page's", "section-2", "link: not a link to a game"},
+      {"ten megabytes", std::string(10 << 20, 'A'), "link: longer than 30 minutes of play"},
+      {"over 30 minutes", EncodeLink(longer), "link: longer than 30 minutes of play"},
+      {"a key after its end", EncodeLink(late), "link: damaged"},
+      {"a forged score", EncodeLink(forged),
+       "link: differs from the recording at step " + std::to_string(first.end.step)},
+      {"an end before the game's", EncodeLink(notEnded),
+       "link: differs from the recording at step " + std::to_string(notEnded.end.step)},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Check("#" + c.text), c.line) << c.what;
+  // A link alone, with no file of its name, is read as one.
+  EXPECT_EQ(Check(link).substr(0, 16), "link: one game, ");
+  std::remove(kScratch.c_str());
+}
