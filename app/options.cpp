@@ -88,7 +88,8 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
   opterr = 0;  // the messages are ours: one line, then the pointer to --help
   optind = 0;  // start afresh, whatever an earlier parse left
   for (;;) {
-    const int c = getopt_long(argc, argv, ":h", kLongOptions, nullptr);
+    int index = -1;
+    const int c = getopt_long(argc, argv, ":h", kLongOptions, &index);
     if (c == -1) break;
     const std::string typed = Typed(argv[optind - 1]);
     switch (c) {
@@ -114,8 +115,9 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
       case kOptReplay:
       case kOptCheck:
       case kOptWav:
+        // Named from the table: given apart, an empty name leaves nothing of the option typed.
         if (*optarg == '\0') {
-          *error = "option '" + typed + "' needs a file name";
+          *error = std::string("option '--") + kLongOptions[index].name + "' needs a file name";
           return ParseResult::kUsageError;
         }
         (c == kOptRecord   ? options->record
