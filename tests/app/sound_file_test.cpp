@@ -3,6 +3,8 @@
 #include "app/sound_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include <iterator>
 #include <string>
 
+#include "demo/checkpoint.h"
 #include "demo/recorder.h"
 #include "game/world.h"
 #include "sound/cues.h"
@@ -157,5 +160,47 @@ TEST(SoundFile, SoundDrawsNothingFromTheGamesRandomSequence) {
   std::vector<int16_t> frames(kSampleRate * 4);
   MixFrames(&mixer, frames.data(), kSampleRate * 2);
   for (const int r : expected) EXPECT_EQ(std::rand(), r);
+  FreeWorld();
+}
+
+// A recording that loads, its checkpoints every second up to its end at `steps`, but that no
+// game matches: its replay goes astray at step 100.
+void WriteAstray(const std::string& path, int64_t steps) {
+  uint32_t fingerprint[kFingerprintValues];
+  TakeRandFingerprint(fingerprint);
+  RecordingFile out;
+  std::string error;
+  std::remove(path.c_str());
+  ASSERT_TRUE(CreateRecording(path.c_str(), fingerprint, &out, &error)) << error;
+  for (int64_t step = kCheckpointEvery; step <= steps; step += kCheckpointEvery) {
+    WriteCheckpoint(&out, {step});
+  }
+  ASSERT_TRUE(CloseRecording(&out, {steps})) << out.failure;
+}
+
+// A replay gone astray leaves no WAV file, yet only a plain file is taken back, never a link
+// or what it names. More than 4 GB of sound cannot be told in RIFF's 32-bit sizes: refused
+// before a byte is written.
+TEST(SoundFile, NothingIsLeftOfAFailureAndNothingButAPlainFileIsRemoved) {
+  const std::string rec = Scratch(".rec"), wav = Scratch(".wav"), link = Scratch(".link");
+  std::string line;
+  WriteAstray(rec, 200);
+  EXPECT_FALSE(CheckWithSound(rec.c_str(), wav.c_str(), &line));
+  EXPECT_EQ(line, rec + ": differs from the recording at step 100");
+  EXPECT_NE(access(wav.c_str(), F_OK), 0) << "a plain file is left";
+  std::ofstream(wav).close();
+  ASSERT_EQ(symlink(wav.c_str(), link.c_str()), 0);
+  EXPECT_FALSE(CheckWithSound(rec.c_str(), link.c_str(), &line));
+  struct stat status;
+  EXPECT_TRUE(lstat(link.c_str(), &status) == 0 && S_ISLNK(status.st_mode)) << "a link went";
+  EXPECT_EQ(access(wav.c_str(), F_OK), 0) << "what a link names went";
+  std::remove(link.c_str());
+  std::remove(wav.c_str());
+  // 2,300,500 ticks of 1,920 bytes: 4,416,960,000 bytes, past 2^32 by 122 million.
+  WriteAstray(rec, 2300000);
+  EXPECT_FALSE(CheckWithSound(rec.c_str(), wav.c_str(), &line));
+  EXPECT_EQ(line, wav + ": the recording is too long for a WAV file");
+  EXPECT_NE(access(wav.c_str(), F_OK), 0);
+  std::remove(rec.c_str());
   FreeWorld();
 }
