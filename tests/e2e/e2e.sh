@@ -126,10 +126,26 @@ case $check in
       [ "$(tail -n 1 "$work/err")" = "Try 'driftbeam --help'." ] && [ "$(wc -l <"$work/err")" = 2 ] ||
         fail "$args: $(cat "$work/err")"
     done
-    status=0 && "$game" --check "$(dirname "$0")/../demo/ordinary.rec" --wav /nonexistent/a.wav \
-      2>"$work/err" || status=$?
-    [ "$status" = 1 ] && [ "$(cat "$work/err")" = "driftbeam: /nonexistent/a.wav: cannot write: No such file or directory" ] ||
-      fail "unwritable WAV: $status $(cat "$work/err")"
+    # --wav never writes over a kept file, nor over the recording by another name; an empty
+    # file and a device are written.
+    kept=$(dirname "$0")/../demo/ordinary.rec
+    cp "$kept" "$work/game.rec"
+    ln -s game.rec "$work/same.wav"
+    echo kept >"$work/kept.wav"
+    : >"$work/empty.wav"
+    wav() {
+      status=0 && "$game" --check "$work/game.rec" --wav "$1" >/dev/null 2>"$work/err" || status=$?
+      [ "$status" = "$2" ] && [ "$(cat "$work/err")" = "${3:-}" ] ||
+        fail "--wav $1: $status $(cat "$work/err")"
+    }
+    wav "$work/same.wav" 1 "driftbeam: $work/same.wav: is the recording it would be made from; name another file"
+    wav "$work/kept.wav" 1 "driftbeam: $work/kept.wav: already exists; remove it first to write a new one in its place"
+    wav /nonexistent/a.wav 1 "driftbeam: /nonexistent/a.wav: cannot write: No such file or directory"
+    wav "$work/empty.wav" 0
+    wav /dev/null 0
+    cmp -s "$work/game.rec" "$kept" && [ "$(cat "$work/kept.wav")" = kept ] ||
+      fail "a kept file written over"
+    [ "$(stat -c %s "$work/empty.wav")" -gt 1000000 ] || fail "an empty file left unwritten"
     for display in "" :4093; do
       status=0 && DISPLAY=$display "$game" 2>"$work/err" || status=$?
       [ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "no display: $status $(cat "$work/err")"
