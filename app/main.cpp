@@ -49,22 +49,31 @@ void SayAbout(const std::string& path, const std::string& what) {
   std::fprintf(stderr, "driftbeam: %s: %s\n", path.c_str(), what.c_str());
 }
 
+// Steps a replay's last sounds may ring out for: 2 s, longer than the death's blast.
+constexpr int kMostRingingSteps = 200;
+
 // What the session does besides play: write the game down, or play a recording back.
 struct Session {
   Recorder* recorder;  // set with --record
   Replay* replay;      // set with --replay
+  int ringing;         // steps run since the replay ended, its last sounds ringing out
 };
 
 // The world never changes while a frame is drawn.
 void RunStep(void* context) {
-  const Session& session = *static_cast<Session*>(context);
+  Session& session = *static_cast<Session*>(context);
+  if (session.replay != nullptr && session.replay->over) {
+    // The last picture stands; the beam and the engine let go, once.
+    if (session.ringing++ == 0) SoundRingsOut();
+    return;
+  }
   SoundBeforeStep();  // a replay hands its keys over after this glance, before the tick
   std::string error;
   if (session.recorder != nullptr) {
     // Said at once, while the player can still make room or stop; the game goes on.
     if (!RecordedStep(session.recorder, &error)) SayAbout(session.recorder->file.path, error);
   } else if (session.replay != nullptr) {
-    ReplayStep(session.replay);  // nothing more once it is over: the pass draws, then ends
+    ReplayStep(session.replay);
   } else {
     UpdateWorld();
   }
@@ -92,10 +101,12 @@ void KeyUp(void* context, int sym) {
   OnKeyUp(sym);
 }
 
-// The end of a replay closes the window as the player would.
+// The end of a replay closes the window as the player would, once its last sounds have rung
+// out: at once where none plays, 2 s later at the most.
 bool PollEvent(void* context, LoopEvent* event) {
-  const Session& session = *static_cast<Session*>(context);
-  if (session.replay != nullptr && session.replay->over) {
+  Session& session = *static_cast<Session*>(context);
+  if (session.replay != nullptr && session.replay->over &&
+      (session.ringing > kMostRingingSteps || !SoundPlaying())) {
     *event = {LoopEventType::kQuit, 0};
     return true;
   }
@@ -121,7 +132,7 @@ int Play(const Options& options) {
   Recorder recorder;
   Recording recording;
   Replay replay;
-  Session session = {nullptr, nullptr};
+  Session session = {nullptr, nullptr, 0};
   std::string error;
   if (!options.replay.empty() && !LoadRecording(options.replay.c_str(), &recording, &error)) {
     SayAbout(options.replay, error);

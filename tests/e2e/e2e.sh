@@ -219,9 +219,10 @@ case $check in
     sleep 0.3
     grab
     [ "$(count 'rgb(255,0,0)' 128 270 512 350)" -gt 200 ] || fail "m started a new game"
-    xdotool key space
-    sleep 1
+    # Ended with the beam firing in a new game, its first notes still sounding.
+    xdotool key space keydown z sleep 0.3
     quit
+    xdotool keyup z
     ! grep -qE '^k [0-9]+ [du] (109|112) ' "$work/game.rec" || fail "m or p was recorded"
     first=$(DISPLAY= "$game" --check "$work/game.rec") || fail "--check: $first"
     [ "$(DISPLAY= "$game" --check "$work/game.rec")" = "$first" ] || fail "a second check differs"
@@ -229,8 +230,11 @@ case $check in
       fail "--check says: $first"
     # Keys pressed during a replay reach nothing: it still plays to its end and exits 0. Up,
     # which the game never had, sent to the window itself, whatever has the keyboard; a replay
-    # that hears it goes astray and stops, its window gone before the key comes up.
+    # that hears it goes astray and stops, its window gone before the key comes up. It lets
+    # the sounds the recording cut short ring out to silence before it exits.
+    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/replay.raw" SDL_DISKAUDIODELAY=20
     start --replay "$work/game.rec"
+    export SDL_AUDIODRIVER=dummy
     xdotool keydown --window "$win" Up sleep 0.5 keyup --window "$win" Up 2>/dev/null || true
     for _ in $(seq 600); do
       kill -0 "$pid" 2>/dev/null || break
@@ -238,6 +242,13 @@ case $check in
     done
     wait "$pid" || fail "--replay: status $?: $(cat "$work/stderr")"
     pid=""
+    # The loudest sample of the $2 bytes that end $1 bytes before the end of the replay's sound.
+    peak() {
+      tail -c "$1" "$work/replay.raw" | head -c "$2" | od -An -v -td2 -w2 |
+        awk '{ v = $1 < 0 ? -$1 : $1; if (v > p) p = v } END { print p + 0 }'
+    }
+    [ "$(peak 192000 192000)" -gt 2000 ] && [ "$(peak 1920 1920)" = 0 ] ||
+      fail "the replay's sound: $(peak 192000 192000) in its last second, $(peak 1920 1920) at its end"
     sed '5s/^./&&/' "$work/game.rec" >"$work/damaged.rec"
     for mode in --check --replay; do
       status=0 && DISPLAY= "$game" $mode "$work/damaged.rec" 2>"$work/err" || status=$?
