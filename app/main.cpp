@@ -13,6 +13,7 @@
 #include "app/options.h"
 #include "app/output_file.h"
 #include "app/sound_file.h"
+#include "app/still_picture.h"
 #include "app/window.h"
 #include "demo/recorder.h"
 #include "demo/replay.h"
@@ -57,6 +58,7 @@ struct Session {
   Recorder* recorder;  // set with --record
   Replay* replay;      // set with --replay
   int ringing;         // steps run since the replay ended, its last sounds ringing out
+  StillPicture still;  // "game over" stops drawing once its picture stands
 };
 
 // The world never changes while a frame is drawn.
@@ -78,6 +80,7 @@ void RunStep(void* context) {
     UpdateWorld();
   }
   SoundAfterStep();
+  if (!FrameWanted(&session.still, g_gameOver)) return;
   RenderFrame();
   WatchBackBuffer();
 }
@@ -110,7 +113,9 @@ bool PollEvent(void* context, LoopEvent* event) {
     *event = {LoopEventType::kQuit, 0};
     return true;
   }
-  return PollSdlEvent(context, event);
+  if (!PollSdlEvent(context, event)) return false;
+  NoteEvent(&session.still, *event);
+  return true;
 }
 
 // A pause stops a game in play, and a replay until it is over; after "game over" the world
@@ -132,7 +137,7 @@ int Play(const Options& options) {
   Recorder recorder;
   Recording recording;
   Replay replay;
-  Session session = {nullptr, nullptr, 0};
+  Session session = {nullptr, nullptr, 0, {}};
   std::string error;
   if (!options.replay.empty() && !LoadRecording(options.replay.c_str(), &recording, &error)) {
     SayAbout(options.replay, error);

@@ -214,6 +214,22 @@ case $check in
     sleep 0.5
     xdotool keyup Left
     wait_for_game_over
+    # Once its picture stands (2 s), "game over" draws nothing more and rests; a window laid
+    # over it and taken away has it drawn again, the same to the pixel.
+    sleep 2.5
+    grab
+    cp "$work/shot.png" "$work/standing.png"
+    cpu() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
+    spent=$(cpu) && sleep 2 && spent=$(($(cpu) - spent))
+    [ "$spent" -le $(($(getconf CLK_TCK) / 10)) ] || fail "$spent clock ticks of work in 2 s at rest"
+    xmessage -geometry 400x300+100+100 over &
+    other=$!
+    timeout 10 xdotool search --sync --onlyvisible --name '^xmessage$' >/dev/null
+    kill "$other"
+    sleep 0.3
+    grab
+    [ "$(compare -metric AE "$work/shot.png" "$work/standing.png" null: 2>&1)" = 0 ] ||
+      fail "the picture at rest is not drawn again"
     # m is the session's: it neither starts a new game nor goes into the recording.
     xdotool key m
     sleep 0.3
