@@ -96,14 +96,15 @@ quit() {
 }
 
 # Waits up to 5 s for the game to say why it stopped recording, while it plays on: z still
-# drains the energy bar. The line must name the file and the real cause.
+# drains the energy bar. The line must name the file, the real cause ($2) and the last step
+# the file holds ($3).
 recording_stops() {
   for _ in $(seq 50); do
     [ -s "$work/stderr" ] && break
     sleep 0.1
   done
-  grep -q "^driftbeam: $1: cannot be written: No space left on device; the game goes on" \
-    "$work/stderr" || fail "no word of the full disk: $(cat "$work/stderr")"
+  grep -qx "driftbeam: $1: cannot be written: $2; the game goes on, recorded up to step $3" \
+    "$work/stderr" || fail "no word of the failure: $(cat "$work/stderr")"
   xdotool keydown z sleep 0.4
   grab
   [ "$(energy)" -lt 90 ] || fail "the game stopped with the recording"
@@ -283,9 +284,16 @@ case $check in
     DISPLAY= "$game" --record "$work/none.rec" 2>/dev/null && fail "--record with no display"
     [ ! -e "$work/none.rec" ] || fail "a game that never began left its file"
     ;;
-  record-full-device)
+  record-full-device-pipe)
     start --record /dev/full
-    recording_stops /dev/full
+    recording_stops /dev/full "No space left on device" 0
+    # A reader that goes away after the first second ends no game: the game plays on and
+    # names the last second the reader had.
+    mkfifo "$work/pipe"
+    head -c 1 "$work/pipe" >/dev/null &
+    sleep 0.3
+    start --record "$work/pipe"
+    recording_stops "$work/pipe" "Broken pipe" 100
     ;;
   record-full-filesystem)
     # A file system of four pages: the game's first second fills part of one, the rest is
@@ -300,10 +308,11 @@ case $check in
     sleep 1
     dd if=/dev/zero of="$work/fs/filler" bs=4k 2>/dev/null || true
     xdotool key --repeat 200 --repeat-delay 2 Left
-    recording_stops "$work/fs/game.rec"
+    recording_stops "$work/fs/game.rec" "No space left on device" "[1-9][0-9]*00"
+    step=$(sed -n 's/.* recorded up to step //p' "$work/stderr")
     status=0 && DISPLAY= "$game" --check "$work/fs/game.rec" 2>"$work/err" || status=$?
     [ "$status" = 1 ] &&
-      grep -q "game.rec: replays exactly up to step [1-9][0-9]*00, where the recording ends: the game was cut off$" "$work/err" ||
+      grep -q "game.rec: replays exactly up to step $step, where the recording ends: the game was cut off$" "$work/err" ||
       fail "the file as the disk filled up: $status $(cat "$work/err")"
     ;;
   pause)
