@@ -230,7 +230,7 @@ case $check in
     sleep 0.3
     grab
     [ "$(compare -metric AE "$work/shot.png" "$work/standing.png" null: 2>&1)" = 0 ] ||
-      fail "the picture at rest is not drawn again"
+      fail "the picture at rest comes back other than it stood"
     # m is the session's: it neither starts a new game nor goes into the recording.
     xdotool key m
     sleep 0.3
