@@ -31,8 +31,9 @@ void StartStream(SoundStream* stream, const SoundBank* bank, bool muted);
 // while it is paused, the cues are dropped: sounds that late are better not heard.
 void SendCues(SoundStream* stream, const TickCues& cues);
 
-// The loop's side: whether every cue sent is yet to be heard to its end. The device tells
-// only between ticks of sound, so a cue sent a moment ago always counts as still to come.
+// The loop's side: whether some cue sent is still to be heard to its end. The device tells
+// only between ticks of sound, after a tick of silence, so a cue sent a moment ago always
+// counts as still to come.
 bool StreamPlaying(const SoundStream& stream);
 
 // The device's side: the next `frames` frames, left then right. Each tick's cues start the
