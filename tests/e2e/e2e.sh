@@ -146,7 +146,6 @@ case $check in
     wav /dev/null 0
     cmp -s "$work/game.rec" "$kept" && [ "$(cat "$work/kept.wav")" = kept ] ||
       fail "a kept file written over"
-    [ "$(stat -c %s "$work/empty.wav")" -gt 1000000 ] || fail "an empty file left unwritten"
     for display in "" :4093; do
       status=0 && DISPLAY=$display "$game" 2>"$work/err" || status=$?
       [ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "no display: $status $(cat "$work/err")"
@@ -293,8 +292,7 @@ case $check in
     # A reader that goes away after the first second ends no game: the game plays on and
     # names the last second the reader had.
     mkfifo "$work/pipe"
-    head -c 1 "$work/pipe" >/dev/null &
-    sleep 0.3
+    head -c 1 "$work/pipe" >/dev/null & sleep 0.3
     start --record "$work/pipe"
     recording_stops "$work/pipe" "Broken pipe" 100
     ;;
