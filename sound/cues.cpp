@@ -93,7 +93,6 @@ TickCues FindCues(const WorldGlance& before) {
 
 TickCues QuietCues() {
   TickCues quiet = {};
-  quiet.energy = g_player->energy;
   quiet.shipX = g_player->x;
   return quiet;
 }
