@@ -101,6 +101,14 @@ void SoundAfterStep() {
   if (g_open) SendCues(&g_stream, FindCues(g_glance));
 }
 
+void SoundRingsOut() {
+  if (g_open) SendCues(&g_stream, QuietCues());
+}
+
+bool SoundPlaying() {
+  return g_open && !g_stream.muted.load() && StreamPlaying(g_stream);
+}
+
 void ToggleMute() {
   g_stream.muted.store(!g_stream.muted.load());
 }

@@ -13,6 +13,13 @@ void CloseSound();
 void SoundBeforeStep();
 void SoundAfterStep();
 
+// After the last step: the beam and the engine fall silent, and the sounds playing ring out.
+void SoundRingsOut();
+
+// Whether a sound is still to be heard: false once all has rung out, while muted, and where
+// no device opened.
+bool SoundPlaying();
+
 // The m key: sound off, or back on.
 void ToggleMute();
 

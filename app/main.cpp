@@ -13,6 +13,7 @@
 #include "app/options.h"
 #include "app/output_file.h"
 #include "app/sound_file.h"
+#include "app/still_picture.h"
 #include "app/window.h"
 #include "demo/link.h"
 #include "demo/recorder.h"
@@ -50,26 +51,37 @@ void SayAbout(const std::string& path, const std::string& what) {
   std::fprintf(stderr, "driftbeam: %s: %s\n", path.c_str(), what.c_str());
 }
 
+// Steps a replay's last sounds may ring out for: 2 s, longer than the death's blast.
+constexpr int kMostRingingSteps = 200;
+
 // What the session does besides play: write the game down, or play a recording back.
 struct Session {
   Recorder* recorder;  // set with --record
   Replay* replay;      // set with --replay
+  int ringing;         // steps run since the replay ended, its last sounds ringing out
+  StillPicture still;  // "game over" stops drawing once its picture stands
 };
 
 // The world never changes while a frame is drawn.
 void RunStep(void* context) {
-  const Session& session = *static_cast<Session*>(context);
+  Session& session = *static_cast<Session*>(context);
+  if (session.replay != nullptr && session.replay->over) {
+    // The last picture stands; the beam and the engine let go, once.
+    if (session.ringing++ == 0) SoundRingsOut();
+    return;
+  }
   SoundBeforeStep();  // a replay hands its keys over after this glance, before the tick
   std::string error;
   if (session.recorder != nullptr) {
     // Said at once, while the player can still make room or stop; the game goes on.
     if (!RecordedStep(session.recorder, &error)) SayAbout(session.recorder->file.path, error);
   } else if (session.replay != nullptr) {
-    ReplayStep(session.replay);  // nothing more once it is over: the pass draws, then ends
+    ReplayStep(session.replay);
   } else {
     UpdateWorld();
   }
   SoundAfterStep();
+  if (!FrameWanted(&session.still, g_gameOver)) return;
   RenderFrame();
   WatchBackBuffer();
 }
@@ -93,14 +105,18 @@ void KeyUp(void* context, int sym) {
   OnKeyUp(sym);
 }
 
-// The end of a replay closes the window as the player would.
+// The end of a replay closes the window as the player would, once its last sounds have rung
+// out: at once where none plays, 2 s later at the most.
 bool PollEvent(void* context, LoopEvent* event) {
-  const Session& session = *static_cast<Session*>(context);
-  if (session.replay != nullptr && session.replay->over) {
+  Session& session = *static_cast<Session*>(context);
+  if (session.replay != nullptr && session.replay->over &&
+      (session.ringing > kMostRingingSteps || !SoundPlaying())) {
     *event = {LoopEventType::kQuit, 0};
     return true;
   }
-  return PollSdlEvent(context, event);
+  if (!PollSdlEvent(context, event)) return false;
+  NoteEvent(&session.still, *event);
+  return true;
 }
 
 // A pause stops a game in play, and a replay until it is over; after "game over" the world
@@ -122,7 +138,7 @@ int Play(const Options& options) {
   Recorder recorder;
   Recording recording;
   Replay replay;
-  Session session = {nullptr, nullptr};
+  Session session = {nullptr, nullptr, 0, {}};
   std::string error, replayName;
   if (!options.replay.empty() && !LoadGame(options.replay, &recording, &replayName, &error)) {
     SayAbout(replayName, error);

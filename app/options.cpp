@@ -20,7 +20,9 @@ const char kUsage[] =
     "                       may be a link to a game shared from the page instead\n"
     "      --check FILE     replay FILE (or a link) without a window: its games, best score\n"
     "                       and steps, and whether it replays exactly (exit status 0) or not (1)\n"
-    "      --wav OUT        with --check: also write the recording's sound to OUT, a WAV file\n"
+    "      --wav OUT        with --check: also write the recording's sound to OUT, a WAV file;\n"
+    "                       a file that holds anything, or the recording, is never written\n"
+    "                       over: to write one in its place, remove it first\n"
     "\n"
     "Controls: arrow keys steer (Up thrust, Down reverse, Left and Right turn), z fires the\n"
     "beam while held, m turns the sound off and on, p pauses and resumes (so does a window\n"
@@ -89,7 +91,8 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
   opterr = 0;  // the messages are ours: one line, then the pointer to --help
   optind = 0;  // start afresh, whatever an earlier parse left
   for (;;) {
-    const int c = getopt_long(argc, argv, ":h", kLongOptions, nullptr);
+    int index = -1;
+    const int c = getopt_long(argc, argv, ":h", kLongOptions, &index);
     if (c == -1) break;
     const std::string typed = Typed(argv[optind - 1]);
     switch (c) {
@@ -115,8 +118,9 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
       case kOptReplay:
       case kOptCheck:
       case kOptWav:
+        // Named from the table: given apart, an empty name leaves nothing of the option typed.
         if (*optarg == '\0') {
-          *error = "option '" + typed + "' needs a file name";
+          *error = std::string("option '--") + kLongOptions[index].name + "' needs a file name";
           return ParseResult::kUsageError;
         }
         (c == kOptRecord   ? options->record

@@ -10,6 +10,7 @@
 #include "app/audio.h"
 #include "app/events.h"
 #include "app/loop.h"
+#include "app/still_picture.h"
 #include "game/player.h"
 #include "game/world.h"
 #include "render/font.h"
@@ -25,12 +26,21 @@ uint32_t ReadClock(void*) {
   return SDL_GetTicks();
 }
 
+// "game over" stops drawing once its picture stands, so that a page left there rests.
+StillPicture g_still;
+
+bool PollEvent(void* context, LoopEvent* event) {
+  if (!PollSdlEvent(context, event)) return false;
+  NoteEvent(&g_still, *event);
+  return true;
+}
+
 // The world never changes while a frame is drawn.
 void RunStep(void*) {
   SoundBeforeStep();
   UpdateWorld();
   SoundAfterStep();
-  RenderFrame();
+  if (FrameWanted(&g_still, g_gameOver)) RenderFrame();
 }
 
 // A browser lets a page start its sound only once the player has pressed a key or clicked:
@@ -63,8 +73,8 @@ void ShowPause(void*, bool paused) {
 }
 
 // The browser calls a pass and gets the page back: a pass never sleeps or waits for events.
-const LoopHooks kHooks = {nullptr, PollSdlEvent, ReadClock, RunStep,   KeyDown,
-                          KeyUp,   nullptr,      InPlay,    ShowPause, nullptr};
+const LoopHooks kHooks = {nullptr, PollEvent, ReadClock, RunStep,   KeyDown,
+                          KeyUp,   nullptr,   InPlay,    ShowPause, nullptr};
 
 LoopState g_loop;
 

@@ -108,10 +108,8 @@ bool CheckWithSound(const char* path, const char* wavPath, std::string* line) {
   }
   // After the last step nothing more happens: the beam and the engine fall silent and the
   // last sounds ring out.
-  TickCues quiet = {};
-  quiet.shipX = g_player->x;
   for (int tick = 0; tick < kMostTailTicks && !MixerIdle(mixer); ++tick) {
-    PlayCues(&mixer, quiet);
+    PlayCues(&mixer, QuietCues());
     wav.Tick(&mixer);
   }
   wav.Close();

@@ -12,6 +12,7 @@
 
 #include "app/events.h"
 #include "app/loop.h"
+#include "app/still_picture.h"
 #include "app/window.h"
 #include "game/world.h"
 #include "render/font.h"
@@ -30,6 +31,7 @@ double CpuSeconds() {
 struct TimedLoop {
   uint32_t end;
   int steps;
+  StillPicture still;
 };
 
 bool PollUntilEnd(void* context, LoopEvent* event) {
@@ -44,9 +46,10 @@ uint32_t Clock(void*) {
   return SDL_GetTicks();
 }
 void Step(void* context) {
-  ++static_cast<TimedLoop*>(context)->steps;
+  TimedLoop& timed = *static_cast<TimedLoop*>(context);
+  ++timed.steps;
   UpdateWorld();
-  RenderFrame();
+  if (FrameWanted(&timed.still, g_gameOver)) RenderFrame();
 }
 void Key(void*, int) {}
 void Sleep(void*, uint32_t ms) {
@@ -89,7 +92,10 @@ FrameTime TimeFrame() {
 GameOverLoad RunAtGameOver(double seconds) {
   NewGame();
   while (!g_gameOver) UpdateWorld();
-  TimedLoop timed = {SDL_GetTicks() + static_cast<uint32_t>(seconds * 1000), 0};
+  // Timed from where the game rests: once the picture stands.
+  TimedLoop timed = {0, 0, {}};
+  while (FrameWanted(&timed.still, true)) RenderFrame();
+  timed.end = SDL_GetTicks() + static_cast<uint32_t>(seconds * 1000);
   const LoopHooks hooks = {&timed, PollUntilEnd, Clock, Step, Key, Key, Sleep};
   const double cpu = CpuSeconds();
   const auto start = std::chrono::steady_clock::now();
@@ -105,7 +111,7 @@ double RunPaused(double seconds) {
   RenderFrame();
   // The game's own loop and wait, paused by p before its first step; another thread closes
   // the window when the time is up, as nothing else would wake a paused game.
-  TimedLoop timed = {0, 0};
+  TimedLoop timed = {0, 0, {}};
   const LoopHooks hooks = {&timed,
                            PollSdlEvent,
                            Clock,

@@ -21,8 +21,8 @@ struct GameOverLoad {
   double stepsPerSecond;  // 100 while the machine keeps up
 };
 
-// Plays a game with no keys until the ship dies, then runs the game's loop, sleeps and all,
-// for `seconds` of clock time.
+// Plays a game with no keys until the ship dies and its picture stands, then runs the game's
+// loop, sleeps and all, for `seconds` of clock time.
 GameOverLoad RunAtGameOver(double seconds);
 
 // Plays a little of a game, then pauses it with p and runs the game's loop, waiting for events

@@ -91,6 +91,12 @@ TickCues FindCues(const WorldGlance& before) {
   return cues;
 }
 
+TickCues QuietCues() {
+  TickCues quiet = {};
+  quiet.shipX = g_player->x;
+  return quiet;
+}
+
 void MergeCues(TickCues* cues, const TickCues& later) {
   cues->newGame = cues->newGame || later.newGame;
   for (int k = 0; k < kKinds; ++k) Fold(&cues->kills[k], later.kills[k]);

@@ -51,6 +51,10 @@ void TakeGlance(WorldGlance* glance);
 // game, never as the old game's drones all dying.
 TickCues FindCues(const WorldGlance& before);
 
+// A tick after the last one: nothing new, the beam and the engine let go where the ship is,
+// and the sounds still playing left to ring out.
+TickCues QuietCues();
+
 // Folds `later` into `cues`, as if both ticks had been one: events add up, and the state of
 // the beam, the thrust and the ship is the later one's.
 void MergeCues(TickCues* cues, const TickCues& later);

@@ -14,6 +14,11 @@ void NextChunk(SoundStream* stream) {
   SetVolume(mixer, stream->muted.load(std::memory_order_relaxed) ? 0.0f : kVolume);
   uint32_t taken = stream->taken.load(std::memory_order_relaxed);
   const uint32_t sent = stream->sent.load(std::memory_order_acquire);
+  // Nothing waits, nothing sounds, and a whole tick of silence has gone out after the last
+  // sound: every cue taken so far has been heard to its end.
+  const bool silent = taken == sent && MixerIdle(*mixer);
+  if (silent && stream->wasSilent) stream->heard.store(taken, std::memory_order_release);
+  stream->wasSilent = silent;
   if (taken != sent) {
     TickCues cues = stream->queue[taken % kQueuedTicks];
     ++taken;
@@ -33,6 +38,8 @@ void StartStream(SoundStream* stream, const SoundBank* bank, bool muted) {
   StartMixer(&stream->mixer, bank, muted ? 0.0f : kVolume);
   stream->sent.store(0);
   stream->taken.store(0);
+  stream->heard.store(0);
+  stream->wasSilent = false;
   stream->muted.store(muted);
   stream->chunkLeft = 0;
 }
@@ -42,6 +49,11 @@ void SendCues(SoundStream* stream, const TickCues& cues) {
   if (sent - stream->taken.load(std::memory_order_acquire) >= kQueuedTicks) return;
   stream->queue[sent % kQueuedTicks] = cues;
   stream->sent.store(sent + 1, std::memory_order_release);
+}
+
+bool StreamPlaying(const SoundStream& stream) {
+  return stream.heard.load(std::memory_order_acquire) !=
+         stream.sent.load(std::memory_order_relaxed);
 }
 
 void StreamFrames(SoundStream* stream, int16_t* out, int frames) {

@@ -36,7 +36,7 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
       {{"--check", "a", "--record", "b"}, kBad, 1, false, "--record and --check cannot"},
       {{"--check", "a", "--fullscreen"}, kBad, 1, false, "--check and --fullscreen cannot"},
       {{"--check", "a", "--scale", "2"}, kBad, 1, false, "--check and --scale cannot"},
-      {{"--record="}, kBad, 1, false, "'--record' needs a file name"},
+      {{"--record", ""}, kBad, 1, false, "'--record' needs a file name"},
       {{"--replay", "a", "--scale", "2"}, kRun, 2, false, ""},
       {{"--mute", "--replay", "a"}, kRun, 1, false, "", true},
       {{"--check", "a", "--wav", "b"}, kRun, 1, false, ""},

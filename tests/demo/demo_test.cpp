@@ -180,10 +180,14 @@ TEST(Recordings, AnUnfinishedGameIsNamedAndACutOneReplaysToItsLastSecond) {
   std::remove(kScratch.c_str());
 }
 
-// A kept game is never written over; a pipe with no reader is refused, not waited on.
+// A kept game is never written over, but an empty file holds none; a pipe with no reader is
+// refused, not waited on.
 TEST(Recordings, ANewRecordingLeavesAKeptFileAloneAndNeverWaits) {
   RecordingFile out;
   std::string error;
+  Spill(kScratch, "");
+  EXPECT_TRUE(CreateRecording(kScratch.c_str(), 0, 0, &out, &error)) << error;
+  DiscardRecording(&out);
   Spill(kScratch, "a kept game");
   EXPECT_FALSE(CreateRecording(kScratch.c_str(), 0, 0, &out, &error));
   EXPECT_EQ(error, "already exists; remove it first to record a new game in its place");

@@ -96,14 +96,15 @@ quit() {
 }
 
 # Waits up to 5 s for the game to say why it stopped recording, while it plays on: z still
-# drains the energy bar. The line must name the file and the real cause.
+# drains the energy bar. The line must name the file, the real cause ($2) and the last step
+# the file holds ($3).
 recording_stops() {
   for _ in $(seq 50); do
     [ -s "$work/stderr" ] && break
     sleep 0.1
   done
-  grep -q "^driftbeam: $1: cannot be written: No space left on device; the game goes on" \
-    "$work/stderr" || fail "no word of the full disk: $(cat "$work/stderr")"
+  grep -qx "driftbeam: $1: cannot be written: $2; the game goes on, recorded up to step $3" \
+    "$work/stderr" || fail "no word of the failure: $(cat "$work/stderr")"
   xdotool keydown z sleep 0.4
   grab
   [ "$(energy)" -lt 90 ] || fail "the game stopped with the recording"
@@ -126,10 +127,25 @@ case $check in
       [ "$(tail -n 1 "$work/err")" = "Try 'driftbeam --help'." ] && [ "$(wc -l <"$work/err")" = 2 ] ||
         fail "$args: $(cat "$work/err")"
     done
-    status=0 && "$game" --check "$(dirname "$0")/../demo/ordinary.rec" --wav /nonexistent/a.wav \
-      2>"$work/err" || status=$?
-    [ "$status" = 1 ] && [ "$(cat "$work/err")" = "driftbeam: /nonexistent/a.wav: cannot write: No such file or directory" ] ||
-      fail "unwritable WAV: $status $(cat "$work/err")"
+    # --wav never writes over a kept file, nor over the recording by another name; an empty
+    # file and a device are written.
+    kept=$(dirname "$0")/../demo/ordinary.rec
+    cp "$kept" "$work/game.rec"
+    ln -s game.rec "$work/same.wav"
+    echo kept >"$work/kept.wav"
+    : >"$work/empty.wav"
+    wav() {
+      status=0 && "$game" --check "$work/game.rec" --wav "$1" >/dev/null 2>"$work/err" || status=$?
+      [ "$status" = "$2" ] && [ "$(cat "$work/err")" = "${3:-}" ] ||
+        fail "--wav $1: $status $(cat "$work/err")"
+    }
+    wav "$work/same.wav" 1 "driftbeam: $work/same.wav: is the recording it would be made from; name another file"
+    wav "$work/kept.wav" 1 "driftbeam: $work/kept.wav: already exists; remove it first to write a new one in its place"
+    wav /nonexistent/a.wav 1 "driftbeam: /nonexistent/a.wav: cannot write: No such file or directory"
+    wav "$work/empty.wav" 0
+    wav /dev/null 0
+    cmp -s "$work/game.rec" "$kept" && [ "$(cat "$work/kept.wav")" = kept ] ||
+      fail "a kept file written over"
     for display in "" :4093; do
       status=0 && DISPLAY=$display "$game" 2>"$work/err" || status=$?
       [ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "no display: $status $(cat "$work/err")"
@@ -198,28 +214,60 @@ case $check in
     sleep 0.5
     xdotool keyup Left
     wait_for_game_over
+    # Once its picture stands (2 s), "game over" draws nothing more and rests; a window laid
+    # over it and taken away has it drawn again, the same to the pixel.
+    sleep 2.5
+    grab
+    cp "$work/shot.png" "$work/standing.png"
+    cpu() { awk '{ print $14 + $15 }' "/proc/$pid/stat"; }
+    spent=$(cpu) && sleep 2 && spent=$(($(cpu) - spent))
+    [ "$spent" -le $(($(getconf CLK_TCK) / 10)) ] || fail "$spent clock ticks of work in 2 s at rest"
+    xmessage -geometry 400x300+100+100 over &
+    other=$!
+    timeout 10 xdotool search --sync --onlyvisible --name '^xmessage$' >/dev/null
+    kill "$other"
+    same() { compare -metric AE "$work/shot.png" "$work/standing.png" null: 2>/dev/null; }
+    for _ in $(seq 10); do
+      sleep 0.2
+      grab
+      same && break
+    done
+    same || fail "the picture at rest comes back other than it stood"
     # m is the session's: it neither starts a new game nor goes into the recording.
     xdotool key m
     sleep 0.3
     grab
     [ "$(count 'rgb(255,0,0)' 128 270 512 350)" -gt 200 ] || fail "m started a new game"
-    xdotool key space
-    sleep 1
+    # Ended with the beam firing in a new game, its first notes still sounding.
+    xdotool key space keydown z sleep 0.3
     quit
+    xdotool keyup z
     ! grep -qE '^k [0-9]+ [du] (109|112) ' "$work/game.rec" || fail "m or p was recorded"
     first=$(DISPLAY= "$game" --check "$work/game.rec") || fail "--check: $first"
     [ "$(DISPLAY= "$game" --check "$work/game.rec")" = "$first" ] || fail "a second check differs"
     echo "$first" | grep -q "^$work/game.rec: 2 games, best score [0-9]*, [0-9]* steps, the last game left unfinished with score [0-9]*: replays exactly$" ||
       fail "--check says: $first"
-    # Keys pressed during a replay reach nothing: it still plays to its end and exits 0.
+    # Keys pressed during a replay reach nothing: it still plays to its end and exits 0. Up,
+    # which the game never had, sent to the window itself, whatever has the keyboard; a replay
+    # that hears it goes astray and stops, its window gone before the key comes up. It lets
+    # the sounds the recording cut short ring out to silence before it exits.
+    export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/replay.raw" SDL_DISKAUDIODELAY=20
     start --replay "$work/game.rec"
-    xdotool keydown Left keydown z sleep 0.5 keyup z keyup Left
+    export SDL_AUDIODRIVER=dummy
+    xdotool keydown --window "$win" Up sleep 0.5 keyup --window "$win" Up 2>/dev/null || true
     for _ in $(seq 600); do
       kill -0 "$pid" 2>/dev/null || break
       sleep 0.1
     done
     wait "$pid" || fail "--replay: status $?: $(cat "$work/stderr")"
     pid=""
+    # The loudest sample of the $2 bytes that end $1 bytes before the end of the replay's sound.
+    peak() {
+      tail -c "$1" "$work/replay.raw" | head -c "$2" | od -An -v -td2 -w2 |
+        awk '{ v = $1 < 0 ? -$1 : $1; if (v > p) p = v } END { print p + 0 }'
+    }
+    [ "$(peak 192000 192000)" -gt 2000 ] && [ "$(peak 1920 1920)" = 0 ] ||
+      fail "the replay's sound: $(peak 192000 192000) in its last second, $(peak 1920 1920) at its end"
     sed '5s/^./&&/' "$work/game.rec" >"$work/damaged.rec"
     for mode in --check --replay; do
       status=0 && DISPLAY= "$game" $mode "$work/damaged.rec" 2>"$work/err" || status=$?
@@ -238,9 +286,15 @@ case $check in
     DISPLAY= "$game" --record "$work/none.rec" 2>/dev/null && fail "--record with no display"
     [ ! -e "$work/none.rec" ] || fail "a game that never began left its file"
     ;;
-  record-full-device)
+  record-full-device-pipe)
     start --record /dev/full
-    recording_stops /dev/full
+    recording_stops /dev/full "No space left on device" 0
+    # A reader that goes away after the first second ends no game: the game plays on and
+    # names the last second the reader had.
+    mkfifo "$work/pipe"
+    head -c 1 "$work/pipe" >/dev/null & sleep 0.3
+    start --record "$work/pipe"
+    recording_stops "$work/pipe" "Broken pipe" 100
     ;;
   record-full-filesystem)
     # A file system of four pages: the game's first second fills part of one, the rest is
@@ -255,10 +309,11 @@ case $check in
     sleep 1
     dd if=/dev/zero of="$work/fs/filler" bs=4k 2>/dev/null || true
     xdotool key --repeat 200 --repeat-delay 2 Left
-    recording_stops "$work/fs/game.rec"
+    recording_stops "$work/fs/game.rec" "No space left on device" "[1-9][0-9]*00"
+    step=$(sed -n 's/.* recorded up to step //p' "$work/stderr")
     status=0 && DISPLAY= "$game" --check "$work/fs/game.rec" 2>"$work/err" || status=$?
     [ "$status" = 1 ] &&
-      grep -q "game.rec: replays exactly up to step [1-9][0-9]*00, where the recording ends: the game was cut off$" "$work/err" ||
+      grep -q "game.rec: replays exactly up to step $step, where the recording ends: the game was cut off$" "$work/err" ||
       fail "the file as the disk filled up: $status $(cat "$work/err")"
     ;;
   pause)

@@ -12,6 +12,7 @@
 #include "game/world.h"
 #include "sound/cues.h"
 #include "sound/mixer.h"
+#include "sound/stream.h"
 
 namespace {
 
@@ -163,11 +164,39 @@ TEST(Mixer, TheWorstTickOfTheLastTierNeverClips) {
   std::vector<int16_t> frames(kSampleRate * 2);
   PlayCues(&mixer, worst);
   EXPECT_EQ(mixer.started, 8u) << "a crowd is one voice, not one a drone";
-  PlayCues(&mixer, worst);  // again: the voices fill, and the oldest give way
+  // Again and again, four voices a tick: the voices fill, and the oldest give way.
+  for (int tick = 0; tick < 5; ++tick) PlayCues(&mixer, worst);
+  for (const Voice& v : mixer.voices) EXPECT_GE(v.order, mixer.started - kVoices);
   MixFrames(&mixer, frames.data(), kSampleRate);
   const int ceiling = static_cast<int>(kCeiling * 32767.0f + 0.5f);
   int peak = 0;
   for (const int16_t s : frames) peak = std::max(peak, std::abs(static_cast<int>(s)));
   EXPECT_LE(peak, ceiling);
   EXPECT_GE(peak, ceiling - 2);
+}
+
+// A device that falls behind takes the ticks it lags by together, and still hears every cue
+// of them; m fades the sound out over a tick, since a cut clicks.
+TEST(Stream, ALateDeviceHearsEveryCueAndMFadesTheSoundOut) {
+  SoundBank bank;
+  BuildSoundBank(&bank);
+  SoundStream stream;
+  StartStream(&stream, &bank, false);
+  TickCues cues[5] = {};
+  cues[0].newGame = true;
+  cues[1].kills[0] = cues[2].kills[1] = cues[3].kills[2] = {1, 100};
+  cues[4].died = true;
+  for (const TickCues& c : cues) SendCues(&stream, c);
+  int16_t frames[kFramesPerTick * 2 * 2];
+  for (int tick = 0; tick < 3; ++tick) StreamFrames(&stream, frames, kFramesPerTick);
+  EXPECT_EQ(stream.mixer.started, 5u) << "each sound of five ticks, three of them at once";
+  stream.muted = true;
+  StreamFrames(&stream, frames, 2 * kFramesPerTick);
+  auto peak = [&frames](int fromFrame, int toFrame) {
+    int p = 0;
+    for (int i = 2 * fromFrame; i < 2 * toFrame; ++i) p = std::max(p, std::abs(frames[i]));
+    return p;
+  };
+  EXPECT_GT(peak(0, 50), 1000) << "cut at once";
+  EXPECT_EQ(peak(kFramesPerTick, 2 * kFramesPerTick), 0) << "still heard a tick later";
 }
