@@ -5,6 +5,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cstdlib>
+
 namespace {
 
 struct Offscreen {
@@ -56,6 +58,9 @@ bool Fail(const std::string& why, std::string* error) {
 
 bool OpenOffscreen(int width, int height, std::string* error) {
   Offscreen& o = g_offscreen;
+  // Mesa says what it could not load on lines of its own; the one line that says why there
+  // is no video is ours.
+  setenv("EGL_LOG_LEVEL", "fatal", 0);
   // The surfaceless platform needs no display, no window system and no device: Mesa draws
   // in software where nothing else is there.
   auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
@@ -65,7 +70,7 @@ bool OpenOffscreen(int width, int height, std::string* error) {
   EGLint major = 0, minor = 0;
   if (o.display == EGL_NO_DISPLAY || eglInitialize(o.display, &major, &minor) != EGL_TRUE) {
     o.display = EGL_NO_DISPLAY;
-    return Fail("EGL has no surfaceless platform (Mesa's libegl-mesa0)", error);
+    return Fail("Mesa's EGL cannot start on its surfaceless platform", error);
   }
   // The game draws in OpenGL 1.1's immediate mode: a compatibility context, no config and
   // no surface, since the picture lives in a framebuffer object.

@@ -77,6 +77,13 @@ bool Encode(Clip* clip, AVCodecContext* codec, AVStream* stream, AVFrame* frame)
     result = avcodec_receive_packet(codec, clip->packet);
     if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return true;
     if (result < 0) break;
+    if (codec == clip->sound && clip->format == ClipFormat::kWebm) {
+      // Opus's first packet starts before the sound, by the samples the decoder drops, and
+      // the file says how many; this muxer would push every stream later by as much, and the
+      // pictures would trail the sound.
+      clip->packet->pts += codec->initial_padding;
+      clip->packet->dts += codec->initial_padding;
+    }
     av_packet_rescale_ts(clip->packet, codec->time_base, stream->time_base);
     clip->packet->stream_index = stream->index;
     result = av_interleaved_write_frame(clip->output, clip->packet);
@@ -149,7 +156,8 @@ bool StartVideo(Clip* clip, int width, int height, std::string* error) {
       av_dict_set(&options, "cpu-used", "8", 0);
       av_dict_set(&options, "row-mt", "1", 0);
       av_dict_set(&options, "crf", "30", 0);
-      v->bit_rate = 0;  // constant quality alone
+      v->bit_rate = 0;    // constant quality alone
+      v->gop_size = 100;  // a key picture every 2 s: where a player can seek, and a cluster end
     }
   }
   if (!StartEncoder(clip, v, &options, &clip->videoStream, error)) return false;
@@ -267,6 +275,11 @@ Clip* OpenClip(const char* path, ClipFormat format, int width, int height, std::
   }
   int result = avio_open(&clip->output->pb, url.c_str(), AVIO_FLAG_WRITE);
   AVDictionary* options = nullptr;
+  if (result >= 0 && format == ClipFormat::kWebm) {
+    // A cluster is written whole once it ends, at a key picture after this long: a full disk
+    // is found within 2 s of video rather than 5.
+    av_dict_set(&options, "cluster_time_limit", "1000", 0);
+  }
   if (result >= 0 && format == ClipFormat::kMp4) {
     // The index at the front, so that a page plays it before it has all of it; a pipe
     // cannot be gone back over, and gets the index a piece at a time instead.
