@@ -141,7 +141,7 @@ bool StartVideo(Clip* clip, int width, int height, std::string* error) {
     v->color_primaries = AVCOL_PRI_SMPTE170M;
     v->color_trc = AVCOL_TRC_SMPTE170M;
     clip->toYuv = sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, v->pix_fmt,
-                                 SWS_BICUBIC, nullptr, nullptr, nullptr);
+                                 SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (clip->toYuv == nullptr) {
       *error = "cannot convert pictures to YUV";
       return false;
@@ -184,6 +184,8 @@ bool StartSound(Clip* clip, std::string* error) {
   s->bit_rate = clip->format == ClipFormat::kMp4 ? 160000 : 128000;
   s->time_base = {1, kClipSampleRate};
   AVDictionary* options = nullptr;
+  // AAC's default coder takes an eighth of a whole render; the fast one is as near the WAV.
+  if (clip->format == ClipFormat::kMp4) av_dict_set(&options, "aac_coder", "fast", 0);
   if (!StartEncoder(clip, s, &options, &clip->soundStream, error)) return false;
   clip->samples = av_frame_alloc();
   if (clip->samples == nullptr) {
