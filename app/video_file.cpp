@@ -47,6 +47,35 @@ struct Progress {
   }
 };
 
+// Which pictures a clip holds. Picture k is drawn after step 2k + 2, and its sound starts
+// after step 2k.
+struct Span {
+  int64_t first;  // the first picture
+  int64_t end;    // one past the last, where the recording lasts that long
+  int64_t steps;  // of play shown, without the sound that rings out after the last step
+};
+
+// The span that --from and --to ask for; false, with *line, where there is nothing to show
+// or a GIF would run too long.
+bool FindSpan(const Options& options, ClipFormat format, const Recording& recording, Span* span,
+              std::string* line) {
+  const int64_t steps = JustifiedSteps(recording);
+  span->first = (options.from + kStepsPerPicture - 1) / kStepsPerPicture;
+  span->end = options.to < 0 ? std::numeric_limits<int64_t>::max() / kStepsPerPicture
+                             : (options.to + kStepsPerPicture - 1) / kStepsPerPicture;
+  span->steps = std::min(span->end * kStepsPerPicture, steps) - span->first * kStepsPerPicture;
+  if (span->steps <= 0) {
+    *line = options.check + ": --from is past the end of play, at " + Seconds(steps);
+    return false;
+  }
+  if (format == ClipFormat::kGif && span->steps > kMostGifSteps) {
+    *line = options.video + ": a GIF holds at most " + Seconds(kMostGifSteps) + ", not " +
+            Seconds(span->steps) + ": cut it shorter with --from and --to";
+    return false;
+  }
+  return true;
+}
+
 // A file cut short or from another game is no video: none is better. Only a plain file goes,
 // never a device or a link.
 void RemoveVideo(const char* path) {
@@ -72,22 +101,8 @@ bool CheckWithVideo(const Options& options, std::string* line, const PictureSeen
     *line = std::string(path) + ": " + error;
     return false;
   }
-  // Picture k is drawn after step 2k + 2, and its sound starts after step 2k: the clip takes
-  // the pictures from `first` up to `end`, and the ticks of sound that go with them.
-  const int64_t steps = JustifiedSteps(recording);
-  const int64_t first = (options.from + kStepsPerPicture - 1) / kStepsPerPicture;
-  if (first * kStepsPerPicture >= steps) {
-    *line = std::string(path) + ": --from is past the end of play, at " + Seconds(steps);
-    return false;
-  }
-  const int64_t end = options.to < 0 ? std::numeric_limits<int64_t>::max() / kStepsPerPicture
-                                     : (options.to + kStepsPerPicture - 1) / kStepsPerPicture;
-  const int64_t clipSteps = std::min(end * kStepsPerPicture, steps) - first * kStepsPerPicture;
-  if (format == ClipFormat::kGif && clipSteps > kMostGifSteps) {
-    *line = std::string(out) + ": a GIF holds at most " + Seconds(kMostGifSteps) + ", not " +
-            Seconds(clipSteps) + ": cut it shorter with --from and --to";
-    return false;
-  }
+  Span span;
+  if (!FindSpan(options, format, recording, &span, line)) return false;
 
   const int width = 640 * options.scale;
   const int height = 480 * options.scale;
@@ -105,7 +120,7 @@ bool CheckWithVideo(const Options& options, std::string* line, const PictureSeen
     return false;
   }
 
-  Progress progress = {isatty(STDERR_FILENO) == 1, clipSteps, {}, {}};
+  Progress progress = {isatty(STDERR_FILENO) == 1, span.steps, {}, {}};
   progress.start = progress.last = std::chrono::steady_clock::now();
   ReplaySound sound;
   StartReplaySound(recording, &sound);
@@ -120,24 +135,24 @@ bool CheckWithVideo(const Options& options, std::string* line, const PictureSeen
   };
   // Every step is drawn, from the first on, since each frame fades the last: a clip that
   // starts late shows the trails the window showed. A GIF has no sound to wait for.
-  while (written && ticks < end * kStepsPerPicture &&
+  while (written && ticks < span.end * kStepsPerPicture &&
          !(format == ClipFormat::kGif && sound.replay.over) && NextSoundTick(&sound, frames)) {
     if (!sound.replay.fault.empty()) break;
     if (sound.tailTicks == 0) DrawFrame();
-    const bool inClip = ticks >= first * kStepsPerPicture;
+    const bool inClip = ticks >= span.first * kStepsPerPicture;
     ++ticks;
     if (inClip) written = AddClipSound(clip, frames, kFramesPerTick);
     if (written && inClip && ticks % kStepsPerPicture == 0) addPicture();
-    progress.Show(ticks - first * kStepsPerPicture, false);
+    progress.Show(ticks - span.first * kStepsPerPicture, false);
   }
   // The picture of an odd last step stands until its sound is over.
   if (written && sound.replay.fault.empty() && ticks % kStepsPerPicture != 0 &&
-      ticks < end * kStepsPerPicture) {
+      ticks < span.end * kStepsPerPicture) {
     addPicture();
   }
   // The check goes on past the clip's end: only a recording that replays exactly has a video.
   while (written && !sound.replay.over) ReplayStep(&sound.replay);
-  progress.Show(ticks - first * kStepsPerPicture, true);
+  progress.Show(ticks - span.first * kStepsPerPicture, true);
   CloseOffscreen();
   written = CloseClip(clip, &error) && written;
   *line = written ? ReplayVerdict(path, sound.replay) : std::string(out) + ": " + error;

@@ -45,19 +45,19 @@ std::vector<uint64_t> Pictures(const std::string& recording, int64_t from, int64
 
 }  // namespace
 
-// Picture k is the window's after step 2k + 2; a clip cut from 10 s to 11 s begins with the
-// picture at 10 s, trails and all, and holds 50 of them.
+// Picture k is the window's after step 2k + 2; a clip cut from 6 s to 7 s begins with the
+// picture at 6 s, trails and all, and holds 50 of them.
 TEST(Video, PicturesAreTheWindowsFromAnyStart) {
-  const std::vector<uint64_t> whole = Pictures(kOrdinary, 0, 3000);
-  ASSERT_EQ(whole.size(), 1500u);
+  const std::vector<uint64_t> whole = Pictures(kOrdinary, 0, 1000);
+  ASSERT_EQ(whole.size(), 500u);
   for (const auto& [step, digest] : kPictures) {
-    if (step % 2 == 0) {
+    if (step <= 1000 && step % 2 == 0) {
       EXPECT_EQ(whole[step / 2 - 1], digest) << "step " << step;
     }
   }
-  const std::vector<uint64_t> cut = Pictures(kOrdinary, 1000, 1100);
+  const std::vector<uint64_t> cut = Pictures(kOrdinary, 600, 700);
   ASSERT_EQ(cut.size(), 50u);
-  EXPECT_EQ(cut[0], whole[500]);
+  EXPECT_EQ(cut[0], whole[300]);
 }
 
 // A checkpoint that the replay does not meet: the pictures drawn up to it go, with the file.
