@@ -19,6 +19,7 @@
 namespace {
 
 constexpr int kStepsPerPicture = 100 / kClipFramesPerSecond;  // the game draws 100 a second
+static_assert(kSampleRate == kClipSampleRate, "the mixer's sound goes into the video as it is");
 constexpr int64_t kMostGifSteps = 6000;  // 60 s: a longer GIF is too large to pass around
 constexpr double kProgressEvery = 0.25;  // seconds between two rewrites of the progress line
 
