@@ -1,6 +1,6 @@
 // A video file made from pictures and sound: MP4 (H.264 and AAC), WebM (VP9 and Opus) or an
 // animated GIF (no sound), through FFmpeg's libraries. Plain C++ over frames and samples: it
-// knows nothing of the game, the recording or OpenGL.
+// knows nothing of the world, the recording or OpenGL, only the colours a GIF's palette needs.
 #pragma once
 
 #include <cstdint>
