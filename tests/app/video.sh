@@ -4,7 +4,7 @@
 # its one line and no video left behind.
 #   video.sh BINARY RECORDINGS_DIR
 set -eu
-game=$1
+game=$(readlink -f "$1")
 dir=$2
 ordinary=$dir/ordinary.rec
 work=$(mktemp -d)
@@ -93,6 +93,12 @@ for video in "all.mp4 100" "cut.webm 0"; do
   set -- $video
   above "$(psnr "$work/$1" "$work/cut.gif" "$2")" 40 || fail "$1 unlike the GIF: $(psnr "$work/$1" "$work/cut.gif" "$2") dB"
 done
+
+# A name that FFmpeg would take for a protocol is a file all the same: nothing on stdout but
+# the line.
+(cd "$work" && "$game" --check short.rec --video pipe:1.gif --to 0.1 >out) &&
+  [ "$(probe "$work/pipe:1.gif" v nb_frames)" = 5 ] && [ "$(wc -l <"$work/out")" = 1 ] ||
+  fail "pipe:1.gif: $(head -c 200 "$work/out")"
 
 # Twice the size; and on a terminal, one line that rewrites itself as it goes.
 script -qec "'$game' --check '$ordinary' --video '$work/big.mp4' --scale 2 --to 0.5" /dev/null >"$work/tty"
