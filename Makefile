@@ -5,7 +5,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: run test test-arch test-math bench fuzz build clean deb web test-web
+.PHONY: run test test-arch test-math bench fuzz build clean deb web test-web clip
 
 run: build
 	./$(BUILD)/driftbeam
@@ -54,6 +54,15 @@ bench:
 fuzz:
 	scripts/install-deps --fuzz
 	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz
+
+# The README's clip: five seconds of the deep kept game, drawn from its recording into a GIF
+# that a page shows without a player. A recording that changes changes it.
+CLIP := docs/clip.gif
+clip: build
+	rm -f $(CLIP)
+	./$(BUILD)/driftbeam --check tests/demo/deep.rec --video $(CLIP) --from 20 --to 25
+	@size=$$(stat -c %s $(CLIP)); [ "$$size" -lt 2000000 ] || \
+	  { echo "$(CLIP) is $$size bytes: a README's clip stays under 2 MB" >&2; exit 1; }
 
 # The Debian package in dist/, built from a copy of the tree in build-deb/ and passed by
 # lintian. DEB_BUILD_OPTIONS=nocheck skips its tests, parallel=N sets its jobs.

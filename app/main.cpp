@@ -14,6 +14,7 @@
 #include "app/output_file.h"
 #include "app/sound_file.h"
 #include "app/still_picture.h"
+#include "app/video_file.h"
 #include "app/window.h"
 #include "demo/link.h"
 #include "demo/recorder.h"
@@ -202,13 +203,17 @@ int Play(const Options& options) {
 // Needs no window and no display: the world alone, as fast as it ticks.
 int Check(const Options& options) {
   std::string line;
-  if (!options.wav.empty() && !MayWriteOutput(options.wav.c_str(), options.check.c_str(), &line)) {
-    SayAbout(options.wav, line);
-    return 1;
+  for (const std::string& out : {options.wav, options.video}) {
+    if (!out.empty() && !MayWriteOutput(out.c_str(), options.check.c_str(), &line)) {
+      SayAbout(out, line);
+      return 1;
+    }
   }
-  const bool exact = options.wav.empty()
-                         ? CheckRecording(options.check.c_str(), &line)
-                         : CheckWithSound(options.check.c_str(), options.wav.c_str(), &line);
+  // The sound first, as it is quick: a recording that does not replay exactly stops there.
+  const char* recording = options.check.c_str();
+  bool exact = options.wav.empty() ? true : CheckWithSound(recording, options.wav.c_str(), &line);
+  if (exact && !options.video.empty()) exact = CheckWithVideo(options, &line);
+  if (options.wav.empty() && options.video.empty()) exact = CheckRecording(recording, &line);
   FreeWorld();
   std::fprintf(exact ? stdout : stderr, "%s%s\n", exact ? "" : "driftbeam: ", line.c_str());
   return exact ? 0 : 1;

@@ -23,6 +23,11 @@ const char kUsage[] =
     "      --wav OUT        with --check: also write the recording's sound to OUT, a WAV file;\n"
     "                       a file that holds anything, or the recording, is never written\n"
     "                       over: to write one in its place, remove it first\n"
+    "      --video OUT      with --check: also write a video of it to OUT, with its sound:\n"
+    "                       .mp4 (H.264, AAC), .webm (VP9, Opus) or .gif (60 s at most);\n"
+    "                       --scale N makes it 640N x 480N\n"
+    "      --from S         with --video: start S seconds into the recording (such as 12.5)\n"
+    "      --to S           with --video: end S seconds into the recording\n"
     "\n"
     "Controls: arrow keys steer (Up thrust, Down reverse, Left and Right turn), z fires the\n"
     "beam while held, m turns the sound off and on, p pauses and resumes (so does a window\n"
@@ -40,7 +45,10 @@ enum : int {
   kOptReplay,
   kOptCheck,
   kOptWav,
-  kOptMute
+  kOptMute,
+  kOptVideo,
+  kOptFrom,
+  kOptTo
 };
 
 constexpr option kLongOptions[] = {
@@ -53,6 +61,9 @@ constexpr option kLongOptions[] = {
     {"check", required_argument, nullptr, kOptCheck},
     {"wav", required_argument, nullptr, kOptWav},
     {"mute", no_argument, nullptr, kOptMute},
+    {"video", required_argument, nullptr, kOptVideo},
+    {"from", required_argument, nullptr, kOptFrom},
+    {"to", required_argument, nullptr, kOptTo},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -63,6 +74,21 @@ bool ReadScale(const char* text, int* scale) {
   const int value = std::atoi(text);
   if (value < 1 || value > kMaxScale) return false;
   *scale = value;
+  return true;
+}
+
+// Seconds of play as steps: digits, and at most two decimals after a point, since a step is
+// a hundredth of a second; no sign, no exponent, nothing past the longest recording.
+bool ReadSeconds(const char* text, int64_t* steps) {
+  const char* point = std::strchr(text, '.');
+  const size_t whole = point == nullptr ? std::strlen(text) : static_cast<size_t>(point - text);
+  const size_t decimals = point == nullptr ? 0 : std::strlen(point + 1);
+  if (whole == 0 || whole > 7 || std::strspn(text, "0123456789") != whole || decimals > 2 ||
+      (point != nullptr && (decimals == 0 || std::strspn(point + 1, "0123456789") != decimals))) {
+    return false;
+  }
+  *steps = std::atoll(text) * 100;
+  if (decimals > 0) *steps += std::atoi(point + 1) * (decimals == 1 ? 10 : 1);
   return true;
 }
 
@@ -114,10 +140,18 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
       case kOptMute:
         options->mute = true;
         break;
+      case kOptFrom:
+      case kOptTo:
+        if (!ReadSeconds(optarg, c == kOptFrom ? &options->from : &options->to)) {
+          *error = typed + " takes seconds, such as 12 or 12.5, not '" + optarg + "'";
+          return ParseResult::kUsageError;
+        }
+        break;
       case kOptRecord:
       case kOptReplay:
       case kOptCheck:
       case kOptWav:
+      case kOptVideo:
         // Named from the table: given apart, an empty name leaves nothing of the option typed.
         if (*optarg == '\0') {
           *error = std::string("option '--") + kLongOptions[index].name + "' needs a file name";
@@ -126,7 +160,8 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
         (c == kOptRecord   ? options->record
          : c == kOptReplay ? options->replay
          : c == kOptCheck  ? options->check
-                           : options->wav) = optarg;
+         : c == kOptWav    ? options->wav
+                           : options->video) = optarg;
         break;
       case ':':
         *error = "option '" + typed + "' needs a value";
@@ -157,7 +192,8 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
       {{!options->record.empty(), "--record"}, {!options->replay.empty(), "--replay"}},
       {{!options->record.empty(), "--record"}, {!options->check.empty(), "--check"}},
       {{!options->replay.empty(), "--replay"}, {!options->check.empty(), "--check"}},
-      {{!options->check.empty(), "--check"}, {scaleGiven, "--scale"}},
+      // The window's size, or a video's.
+      {{!options->check.empty() && options->video.empty(), "--check"}, {scaleGiven, "--scale"}},
       {{!options->check.empty(), "--check"}, {options->fullscreen, "--fullscreen"}},
       {{!options->check.empty(), "--check"}, {options->mute, "--mute"}},
   };
@@ -167,9 +203,28 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
       return ParseResult::kUsageError;
     }
   }
-  // The sound of a recording is made offline, as fast as --check replays it.
-  if (!options->wav.empty() && options->check.empty()) {
-    *error = "--wav needs --check";
+  // The sound and the video of a recording are made offline, as fast as --check replays it.
+  const struct {
+    bool given;
+    const char* name;
+    bool needed;
+    const char* needs;
+  } needs[] = {{!options->wav.empty(), "--wav", !options->check.empty(), "--check"},
+               {!options->video.empty(), "--video", !options->check.empty(), "--check"},
+               {options->from > 0, "--from", !options->video.empty(), "--video"},
+               {options->to >= 0, "--to", !options->video.empty(), "--video"}};
+  for (const auto& n : needs) {
+    if (n.given && !n.needed) {
+      *error = std::string(n.name) + " needs " + n.needs;
+      return ParseResult::kUsageError;
+    }
+  }
+  if (options->to >= 0 && options->to <= options->from) {
+    *error = "--to must come after --from";
+    return ParseResult::kUsageError;
+  }
+  if (!options->video.empty() && options->video == options->wav) {
+    *error = "--wav and --video cannot write the same file";
     return ParseResult::kUsageError;
   }
   return ParseResult::kRun;

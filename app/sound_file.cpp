@@ -6,16 +6,12 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/replay_sound.h"
 #include "demo/link.h"
-#include "demo/replay.h"
-#include "game/world.h"
-#include "sound/cues.h"
-#include "sound/mixer.h"
 
 namespace {
 
-constexpr int kMostTailTicks = 500;  // 5 s, longer than the longest sound
-constexpr int kBytesPerFrame = 4;    // two 16-bit samples
+constexpr int kBytesPerFrame = 4;  // two 16-bit samples
 constexpr int kHeaderBytes = 44;
 constexpr uint64_t kMostDataBytes = 0xFFFFFFFFull - (kHeaderBytes - 8);  // RIFF's sizes are 32-bit
 
@@ -55,12 +51,10 @@ struct WavFile {
     Put(&at, dataBytes, 4);
     Bytes(header, sizeof header);
   }
-  void Tick(Mixer* mixer) {
-    int16_t frames[kFramesPerTick * 2];
-    MixFrames(mixer, frames, kFramesPerTick);
-    unsigned char bytes[sizeof frames];
+  void Tick(const int16_t* frames) {
+    unsigned char bytes[kFramesPerTick * kBytesPerFrame];
     unsigned char* at = bytes;
-    for (const int16_t sample : frames) Put(&at, static_cast<uint16_t>(sample), 2);
+    for (int i = 0; i < kFramesPerTick * 2; ++i) Put(&at, static_cast<uint16_t>(frames[i]), 2);
     Bytes(bytes, sizeof bytes);
     dataBytes += sizeof bytes;
   }
@@ -93,29 +87,14 @@ bool CheckWithSound(const char* path, const char* wavPath, std::string* line) {
     return false;
   }
   wav.Header();
-  SoundBank bank;
-  BuildSoundBank(&bank);
-  Mixer mixer;
-  StartMixer(&mixer, &bank, 1.0f);
-  WorldGlance glance;
-  Replay replay;
-  StartReplay(recording, &replay);
-  while (!replay.over) {
-    TakeGlance(&glance);
-    ReplayStep(&replay);
-    PlayCues(&mixer, FindCues(glance));
-    wav.Tick(&mixer);
-  }
-  // After the last step nothing more happens: the beam and the engine fall silent and the
-  // last sounds ring out.
-  for (int tick = 0; tick < kMostTailTicks && !MixerIdle(mixer); ++tick) {
-    PlayCues(&mixer, QuietCues());
-    wav.Tick(&mixer);
-  }
+  ReplaySound sound;
+  StartReplaySound(recording, &sound);
+  int16_t frames[kFramesPerTick * 2];
+  while (NextSoundTick(&sound, frames)) wav.Tick(frames);
   wav.Close();
-  *line = ReplayVerdict(name.c_str(), replay);
+  *line = ReplayVerdict(name.c_str(), sound.replay);
   if (wav.error != 0) *line = std::string(wavPath) + ": cannot write: " + std::strerror(wav.error);
-  if (wav.error == 0 && replay.fault.empty()) return true;
+  if (wav.error == 0 && sound.replay.fault.empty()) return true;
   // A replay that went astray made another game's sound, and a file cut short is no WAV:
   // none is better than either. Only a plain file goes, never a device or a link.
   std::error_code ignored;

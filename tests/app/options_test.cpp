@@ -15,6 +15,8 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
     bool fullscreen;
     std::string error;  // a part of the message
     bool mute = false;
+    int64_t from = 0;  // steps
+    int64_t to = -1;
   } cases[] = {
       {{}, kRun, 1, false, ""},
       {{"--scale", "3"}, kRun, 3, false, ""},
@@ -44,6 +46,27 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
       {{"--wav", "b", "--replay", "a"}, kBad, 1, false, "--wav needs --check"},
       {{"--check", "a", "--mute"}, kBad, 1, false, "--check and --mute cannot"},
       {{"--check", "a", "--wav="}, kBad, 1, false, "'--wav' needs a file name"},
+      {{"--check", "a", "--video", "b", "--scale", "2", "--from", "12.5", "--to", "13.01"},
+       kRun,
+       2,
+       false,
+       "",
+       false,
+       1250,
+       1301},
+      {{"--check", "a", "--video", "b", "--to", "0.1"}, kRun, 1, false, "", false, 0, 10},
+      {{"--check", "a", "--video", "b", "--from", "1.234"}, kBad, 1, false, "not '1.234'"},
+      {{"--check", "a", "--video", "b", "--from", ".5"}, kBad, 1, false, "not '.5'"},
+      {{"--check", "a", "--video", "b", "--to", "5."}, kBad, 1, false, "not '5.'"},
+      {{"--check", "a", "--video", "b", "--to", "-1"}, kBad, 1, false, "not '-1'"},
+      {{"--check", "a", "--video", "b", "--from", "3", "--to", "3"},
+       kBad,
+       1,
+       false,
+       "--to must come after --from"},
+      {{"--check", "a", "--from", "3"}, kBad, 1, false, "--from needs --video"},
+      {{"--video", "b", "--replay", "a"}, kBad, 1, false, "--video needs --check"},
+      {{"--check", "a", "--video", "b", "--wav", "b"}, kBad, 1, false, "the same file"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> strings = c.args;
@@ -61,6 +84,8 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
       EXPECT_EQ(options.scale, c.scale) << line;
       EXPECT_EQ(options.fullscreen, c.fullscreen) << line;
       EXPECT_EQ(options.mute, c.mute) << line;
+      EXPECT_EQ(options.from, c.from) << line;
+      EXPECT_EQ(options.to, c.to) << line;
     } else if (result == kBad) {
       EXPECT_NE(error.find(c.error), std::string::npos) << line << ": " << error;
     }

@@ -29,7 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const int sessions =
           !options.record.empty() + !options.replay.empty() + !options.check.empty();
       if (options.scale < 1 || options.scale > kMaxScale || sessions > 1 ||
-          (options.fullscreen && options.scale != 1)) {
+          (options.fullscreen && options.scale != 1) ||
+          (!options.video.empty() && options.check.empty()) ||
+          (options.to >= 0 && options.to <= options.from)) {
         std::abort();
       }
       break;
