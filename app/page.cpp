@@ -78,7 +78,10 @@ void TellPage(bool stopped);
 // One pass of the game's loop per animation frame.
 void Pass() {
   OpenNewGamepads();
-  if (!RunLoopPass(kHooks, &g_loop)) Stop();
+  if (!RunLoopPass(kHooks, &g_loop)) {
+    Stop();
+    return;
+  }
   TellPage(false);
 }
 
