@@ -70,7 +70,7 @@ deb:
 	scripts/install-deps --deb
 	scripts/build-deb
 
-# The game as a page: index.html, driftbeam.js and driftbeam.wasm in $(WEB)/. Debian's
+# The game as a page, in $(WEB)/page/ and nothing else there, ready to upload. Debian's
 # emscripten finds its JavaScript parser among Debian's node modules, which a Node.js from
 # elsewhere does not search by itself.
 web test-web test-arch: export NODE_PATH := /usr/share/nodejs
@@ -78,7 +78,7 @@ web:
 	scripts/install-deps --web
 	emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(WEB) -j $(JOBS)
-	@echo "The page is in $(WEB)/: serve it with 'python3 -m http.server -d $(WEB)'" \
+	@echo "The page is in $(WEB)/page/: serve it with 'python3 -m http.server -d $(WEB)/page'" \
 	  "and open http://localhost:8000/"
 
 # The page in Debian's Chromium, headless, held against the desktop game's own picture.
@@ -87,7 +87,7 @@ test-web: web
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS) --target driftbeam
 	cd tests/web && npm ci --no-audit --no-fund
-	node tests/web/page_test.mjs $(WEB) $(BUILD)/driftbeam
+	node tests/web/page_test.mjs $(WEB)/page $(BUILD)/driftbeam
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench $(BUILD)-fuzz build-arch-* build-deb dist $(WEB)

@@ -3,10 +3,17 @@
 #include <SDL.h>
 
 #include <bitset>
+#include <deque>
 #include <vector>
 
 #include "app/gamepad.h"
 #include "game/player.h"
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+#include "app/touch.h"
+#endif
 
 namespace {
 
@@ -23,6 +30,11 @@ int g_padKeyNext = 0;
 constexpr int kDpadFirst = 12;
 constexpr int kDpadHatBits[] = {1, 4, 8, 2};
 int g_dpad[kMaxPads];  // each pad's d-pad as hat bits
+
+// The keys the touch controls became since the loop last looked: the page hands touches over
+// as they come, between passes.
+Touches g_touches;
+std::deque<LoopEvent> g_touchKeys;
 
 constexpr int kHeldKeys = 2048;  // past every symbol the browser's SDL gives
 std::bitset<kHeldKeys> g_keysHeld;
@@ -142,6 +154,13 @@ bool PollSdlEvent(void*, LoopEvent* event) {
     *event = g_padKeys[g_padKeyNext++];
     return true;
   }
+#ifdef __EMSCRIPTEN__
+  if (!g_touchKeys.empty()) {
+    *event = g_touchKeys.front();
+    g_touchKeys.pop_front();
+    return true;
+  }
+#endif
   SDL_Event e;
   if (!SDL_PollEvent(&e)) return false;
   PadEvent pad;
@@ -191,3 +210,24 @@ void WaitSdlEvent(void*) {
     SDL_Delay(10);
   }
 }
+
+#ifdef __EMSCRIPTEN__
+// The page's touch controls (web/touch.js): one finger's event, in TouchEvent's numbers. They
+// become a pad's, and its keys wait for the loop like any other event.
+extern "C" EMSCRIPTEN_KEEPALIVE void driftbeam_touch(int type, int finger, int control, float x,
+                                                     float y) {
+  if (type < 0 || type > 2 || control < 0 || control > 3) return;
+  const TouchEvent touch = {static_cast<TouchEventType>(type), finger,
+                            static_cast<TouchControl>(control), x, y};
+  PadEvent pads[kMaxTouchPadEvents];
+  const int count = TranslateTouchEvent(&g_touches, touch, pads);
+  for (int i = 0; i < count; ++i) {
+    LoopEvent keys[kMaxPadKeyEvents];
+    const int n = TranslatePadEvent(&g_gamepads, pads[i], keys);
+    for (int k = 0; k < n; ++k) {
+      keys[k].pad = true;
+      g_touchKeys.push_back(keys[k]);
+    }
+  }
+}
+#endif

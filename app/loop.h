@@ -25,7 +25,7 @@ enum class LoopEventType {
 struct LoopEvent {
   LoopEventType type;
   int sym;           // key symbol, for key events
-  bool pad = false;  // the key came from a gamepad
+  bool pad = false;  // the key came from a gamepad, or the touch controls that act as one
 };
 
 // What the loop runs on. Every callback gets `context` back; the last three come together, or

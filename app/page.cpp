@@ -48,9 +48,13 @@ void RunStep(void*) {
 // the game's.
 bool g_soundAsked = false;
 
-void KeyDown(void*, int sym) {
+void AskSound() {
   if (!g_soundAsked) OpenSound(false);
   g_soundAsked = true;
+}
+
+void KeyDown(void*, int sym) {
+  AskSound();
   if (sym == kKeyMute) {
     ToggleMute();
     return;
@@ -79,11 +83,16 @@ const LoopHooks kHooks = {nullptr, PollEvent, ReadClock, RunStep,   KeyDown,
 LoopState g_loop;
 
 void Stop();
+void TellPage(bool stopped);
 
 // One pass of the game's loop per animation frame.
 void Pass() {
   OpenNewGamepads();
-  if (!RunLoopPass(kHooks, &g_loop)) Stop();
+  if (!RunLoopPass(kHooks, &g_loop)) {
+    Stop();
+    return;
+  }
+  TellPage(false);
 }
 
 // A new game on a black picture, as when the page opened. Whatever came while the game was
@@ -107,11 +116,15 @@ void Play() {
 // repeats of Escape must not undo the stop they follow.
 EM_BOOL OnKey(int, const EmscriptenKeyboardEvent* key, void*);
 EM_BOOL OnClick(int, const EmscriptenMouseEvent*, void*);
+EM_BOOL OnTouch(int, const EmscriptenTouchEvent*, void*);
 
+// A tap on the picture plays again too: a touch makes no click where the page keeps the
+// browser from scrolling under it.
 void Listen(bool on) {
   emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, true,
                                   on ? OnKey : nullptr);
   emscripten_set_mousedown_callback("#canvas", nullptr, true, on ? OnClick : nullptr);
+  emscripten_set_touchstart_callback("#canvas", nullptr, true, on ? OnTouch : nullptr);
 }
 
 EM_BOOL OnKey(int, const EmscriptenKeyboardEvent* key, void*) {
@@ -127,15 +140,46 @@ EM_BOOL OnClick(int, const EmscriptenMouseEvent*, void*) {
   return EM_TRUE;
 }
 
+EM_BOOL OnTouch(int, const EmscriptenTouchEvent*, void*) {
+  Listen(false);
+  Play();
+  return EM_TRUE;
+}
+
 // The loop ends as the desktop game's would; the picture stays, with word of how to go on.
 void Stop() {
   emscripten_cancel_main_loop();
   PauseSound(true);
   RenderStoppedFrame();
   Listen(true);
+  TellPage(true);
+}
+
+// The page keeps the screen awake while a game is in play and lets it dim otherwise
+// (web/awake.js); it hears of each change once. The numbers are Module.onGameState's.
+void TellPage(bool stopped) {
+  static int told = -1;
+  const int state = stopped ? 3 : g_loop.paused ? 1 : g_gameOver ? 2 : 0;
+  if (state == told) return;
+  told = state;
+  EM_ASM(
+      {
+        if (Module.onGameState) Module.onGameState($0);
+      },
+      state);
 }
 
 }  // namespace
+
+// The end of a touch is the browser's leave to sound, as a key press is: the first opens the
+// device, and a device opened by a touch that came before any finger had lifted (the browser
+// held it silent then) is woken.
+extern "C" EMSCRIPTEN_KEEPALIVE void driftbeam_touch_ended() {
+  AskSound();
+  EM_ASM({
+    if (SDL.audioContext && SDL.audioContext.state == 'suspended') SDL.audioContext.resume();
+  });
+}
 
 int main() {
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) != 0 ||

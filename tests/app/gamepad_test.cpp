@@ -1,13 +1,16 @@
-// Pad event sequences as a table, each with the key releases and presses every event produces.
+// Pad and touch event sequences as tables, each with the key releases and presses every event
+// produces.
 #include "app/gamepad.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "app/touch.h"
 #include "game/player.h"
 
 namespace {
@@ -15,22 +18,56 @@ namespace {
 constexpr PadEventType kAxis = PadEventType::kAxis, kHat = PadEventType::kHat,
                        kDown = PadEventType::kButtonDown, kUp = PadEventType::kButtonUp;
 
-// One word per event: "+R" for a press of right, "-F" for a release of fire, "." for nothing.
+// "+R" for a press of right, "-F" for a release of fire.
+void Log(Gamepads* gamepads, const PadEvent& event, std::string* log) {
+  LoopEvent out[kMaxPadKeyEvents];
+  const int n = TranslatePadEvent(gamepads, event, out);
+  for (int i = 0; i < n; ++i) {
+    *log += out[i].type == LoopEventType::kKeyDown ? '+' : '-';
+    const std::map<int, char> letters = {
+        {kKeyFire, 'F'}, {kKeyUp, 'U'}, {kKeyDown, 'D'}, {kKeyRight, 'R'}, {kKeyLeft, 'L'}};
+    *log += letters.at(out[i].sym);
+  }
+}
+
+// One word per event, "." for nothing.
 std::string Translate(const std::vector<PadEvent>& events) {
   Gamepads gamepads;
   std::string log;
   for (const PadEvent& event : events) {
-    LoopEvent out[kMaxPadKeyEvents];
-    const int n = TranslatePadEvent(&gamepads, event, out);
-    log += log.empty() ? "" : " ";
-    if (n == 0) log += ".";
-    for (int i = 0; i < n; ++i) {
-      log += out[i].type == LoopEventType::kKeyDown ? '+' : '-';
-      const std::map<int, char> letters = {
-          {kKeyFire, 'F'}, {kKeyUp, 'U'}, {kKeyDown, 'D'}, {kKeyRight, 'R'}, {kKeyLeft, 'L'}};
-      log += letters.at(out[i].sym);
-    }
+    const size_t start = log.size();
+    Log(&gamepads, event, &log);
+    if (log.size() == start) log += ".";
+    log += " ";
   }
+  log.pop_back();
+  return log;
+}
+
+// One finger put down, moved or lifted, at a place on the stick.
+TouchEvent Put(int finger, TouchControl control, float x = 0, float y = 0) {
+  return {TouchEventType::kDown, finger, control, x, y};
+}
+TouchEvent Move(int finger, TouchControl control, float x = 0, float y = 0) {
+  return {TouchEventType::kMove, finger, control, x, y};
+}
+TouchEvent Lift(int finger) {
+  return {TouchEventType::kUp, finger, TouchControl::kNone, 0, 0};
+}
+
+// The same for touches, through both translations as the page does.
+std::string Touch(const std::vector<TouchEvent>& events, Gamepads* gamepads) {
+  Touches touches;
+  std::string log;
+  for (const TouchEvent& event : events) {
+    const size_t start = log.size();
+    PadEvent pads[kMaxTouchPadEvents];
+    const int n = TranslateTouchEvent(&touches, event, pads);
+    for (int i = 0; i < n; ++i) Log(gamepads, pads[i], &log);
+    if (log.size() == start) log += ".";
+    log += " ";
+  }
+  log.pop_back();
   return log;
 }
 
@@ -75,4 +112,60 @@ TEST(Gamepad, EventSequencesPressAndReleaseTheirKeys) {
   for (const auto& c : cases) {
     EXPECT_EQ(Translate(c.events), c.keys) << "case " << &c - cases;
   }
+}
+
+TEST(Gamepad, FingersOnTheTouchControlsPressAndReleaseTheirKeys) {
+  constexpr TouchControl kNone = TouchControl::kNone, kStick = TouchControl::kStick,
+                         kFire = TouchControl::kFire, kPicture = TouchControl::kPicture;
+  const float kNaN = std::nanf("");
+  const struct {
+    std::vector<TouchEvent> events;
+    std::string keys;
+  } cases[] = {
+      // Steering and firing at once; each finger lifted lets go of its own control alone.
+      {{Put(7, kStick, -0.8f, -0.8f), Put(9, kFire), Lift(7), Lift(9)}, "+L+U +F -L-U -F"},
+      {{Put(7, kStick, 0, 0.9f), Put(9, kFire), Lift(9), Move(7, kStick, 0, 0.95f)}, "+D +F -F ."},
+      // Half the travel presses and a quarter lets go, as on a pad's stick; past the edge is
+      // the edge, and NaN no push.
+      {{Put(1, kStick, 0.49f, 0), Move(1, kStick, 0.51f, 0), Move(1, kStick, 0.26f, 0),
+        Move(1, kStick, 0.24f, 0)},
+       ". +R . -R"},
+      {{Put(INT_MIN, kStick, kNaN, 5), Move(INT_MIN, kStick, -1e30f, kNaN)}, "+D +L-D"},
+      // Sliding off a control lets go of it; sliding onto one takes it, the stick let go first.
+      {{Put(1, kStick, 0.9f, 0), Move(1, kNone), Move(1, kStick, 0.9f, 0), Move(1, kFire),
+        Move(1, kPicture)},
+       "+R -R +R -R+F -F"},
+      // The stick follows its first finger; another on it steers once that one has gone.
+      {{Put(1, kStick), Put(2, kStick, 1, 0), Move(1, kStick, -1, 0), Lift(1),
+        Move(2, kStick, 1, 0)},
+       ". . +L -L +R"},
+      // Fire is held while any finger is on it.
+      {{Put(1, kFire), Put(2, kFire), Lift(1), Lift(2)}, "+F . . -F"},
+      // A finger put on the picture taps fire at once; moving there, or a tap while fire is
+      // held, does nothing; fingers never seen going down are ignored.
+      {{Put(1, kPicture), Put(1, kPicture), Move(2, kFire), Put(3, kFire), Put(4, kPicture),
+        Lift(5)},
+       "+F-F . . +F . ."},
+  };
+  for (const auto& c : cases) {
+    Gamepads gamepads;
+    EXPECT_EQ(Touch(c.events, &gamepads), c.keys) << "case " << &c - cases;
+  }
+
+  // Ten fingers are followed and the eleventh ignored, even once it moves onto the stick.
+  std::vector<TouchEvent> crowd;
+  for (int i = 0; i <= kMaxFingers; ++i) crowd.push_back(Put(i, kFire));
+  crowd.push_back(Move(kMaxFingers, kStick, -1, 0));
+  for (int i = 0; i < kMaxFingers; ++i) crowd.push_back(Lift(i));
+  Gamepads gamepads;
+  std::string expected = "+F";
+  for (int i = 0; i < 2 * kMaxFingers; ++i) expected += " .";
+  EXPECT_EQ(Touch(crowd, &gamepads), expected + " -F");
+
+  // The touch controls are a pad of their own: a real pad holding the same arrow keeps it.
+  std::string log;
+  Log(&gamepads, {kAxis, 0, 0, -32767}, &log);
+  log += " " + Touch({Put(1, kStick, -1, 0), Lift(1)}, &gamepads) + " ";
+  Log(&gamepads, {kAxis, 0, 0, 0}, &log);
+  EXPECT_EQ(log, "+L . . -L");
 }
