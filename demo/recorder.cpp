@@ -1,18 +1,23 @@
 #include "demo/recorder.h"
 
+#include <fstream>
+#include <sstream>
+
 #include "demo/checkpoint.h"
 #include "game/maths.h"
 #include "game/world.h"
 
-bool StartRecorder(const char* path, Recorder* recorder, std::string* error) {
+bool StartRecorder(const char* path, Recorder* recorder, std::string* error, uint64_t draws,
+                   int best) {
   recorder->steps = 0;
   recorder->recorded = 0;
   recorder->keys = 0;
-  recorder->games = {{0, 0, 0, 0, false, {}}};
-  if (!CreateRecording(path, 0, 0, &recorder->file, error)) return false;
-  // As at start-up, where the recording says its session begins.
+  recorder->games = {{0, draws, best, 0, false, {}}};
+  if (!CreateRecording(path, draws, best, &recorder->file, error)) return false;
+  // Where the recording says its session begins.
   UseLibraryMaths(false);
-  g_bestScore = 0;
+  SetRandomDraws(draws);
+  g_bestScore = best;
   NewGame();
   return true;
 }
@@ -54,6 +59,18 @@ bool StopRecorder(Recorder* recorder, std::string* error) {
   if (CloseRecording(&recorder->file, TakeCheckpoint(recorder->steps)) || !whole) return true;
   *error = recorder->file.failure;
   return false;
+}
+
+std::string SessionSoFar(Recorder* recorder) {
+  RecordingFile& file = recorder->file;
+  if (!RecordedWhole(*recorder) || (file.fd >= 0 && !FlushRecording(&file))) return "";
+  std::ifstream in(file.path, std::ios::binary);
+  if (!in.is_open()) return "";
+  std::ostringstream text;
+  text << in.rdbuf();
+  // A closed file has its closing record already.
+  if (file.fd < 0) return text.str();
+  return text.str() + ClosingLine(file, TakeCheckpoint(recorder->steps));
 }
 
 bool RecordedWhole(const Recorder& recorder) {
