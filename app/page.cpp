@@ -1,16 +1,20 @@
-// driftbeam in a browser page: start-up, one pass of the loop per animation frame, and the stop
-// that Escape asks for, from which a key or a click plays again.
+// driftbeam in a browser page: start-up, one pass of the loop per animation frame, the stop
+// that Escape asks for, from which a key or a click plays again, and replays watched in place
+// of play, which Escape leaves.
 #include <GL/gl.h>
 #include <SDL.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <cstdio>
+#include <string>
 
 #include "app/audio.h"
 #include "app/events.h"
 #include "app/loop.h"
-#include "game/player.h"
+#include "app/page_replay.h"
+#include "app/page_script.h"
+#include "app/page_session.h"
 #include "game/world.h"
 #include "render/font.h"
 #include "render/frame.h"
@@ -25,36 +29,53 @@ uint32_t ReadClock(void*) {
   return SDL_GetTicks();
 }
 
-// The world never changes while a frame is drawn.
-void RunStep(void*) {
+// A browser lets a page start its sound only once the player has pressed a key or clicked:
+// the first key press opens the device, never start-up. The sound's key is the page's, never
+// the game's. True when the key goes no further.
+bool g_soundAsked = false;
+
+bool SoundKey(int sym) {
+  if (!g_soundAsked) OpenSound(false);
+  g_soundAsked = true;
+  if (sym != kKeyMute) return false;
+  ToggleMute();
+  return true;
+}
+
+// Play, written down as it goes. The world never changes while a frame is drawn.
+void PlayStep(void*) {
   SoundBeforeStep();
-  UpdateWorld();
+  PageSessionStep();
   SoundAfterStep();
   RenderFrame();
 }
 
-// A browser lets a page start its sound only once the player has pressed a key or clicked:
-// the first key press opens the device, never start-up. The sound's key is the page's, never
-// the game's.
-bool g_soundAsked = false;
-
-void KeyDown(void*, int sym) {
-  if (!g_soundAsked) OpenSound(false);
-  g_soundAsked = true;
-  if (sym == kKeyMute) {
-    ToggleMute();
-    return;
-  }
-  OnKeyDown(sym);
+void PlayKeyDown(void*, int sym) {
+  if (!SoundKey(sym)) PageSessionKey(true, sym);
 }
 
-void KeyUp(void*, int sym) {
-  if (sym != kKeyMute) OnKeyUp(sym);
+void PlayKeyUp(void*, int sym) {
+  if (sym != kKeyMute) PageSessionKey(false, sym);
 }
 
 // After "game over" the world stands still already: nothing to pause.
 bool InPlay(void*) {
   return !g_gameOver;
+}
+
+// A replay: its keys set the pace, and nothing reaches the game.
+void WatchStep(void*) {
+  PageReplayStep();
+}
+
+void WatchKeyDown(void*, int sym) {
+  if (!SoundKey(sym)) PageReplayKey(sym);
+}
+
+void WatchKeyUp(void*, int) {}
+
+bool Watching(void*) {
+  return PageReplayRunning();
 }
 
 void ShowPause(void*, bool paused) {
@@ -63,22 +84,27 @@ void ShowPause(void*, bool paused) {
 }
 
 // The browser calls a pass and gets the page back: a pass never sleeps or waits for events.
-const LoopHooks kHooks = {nullptr, PollSdlEvent, ReadClock, RunStep,   KeyDown,
-                          KeyUp,   nullptr,      InPlay,    ShowPause, nullptr};
+const LoopHooks kPlayHooks = {nullptr,   PollSdlEvent, ReadClock, PlayStep,  PlayKeyDown,
+                              PlayKeyUp, nullptr,      InPlay,    ShowPause, nullptr};
+const LoopHooks kWatchHooks = {nullptr,    PollSdlEvent, ReadClock, WatchStep, WatchKeyDown,
+                               WatchKeyUp, nullptr,      Watching,  ShowPause, nullptr};
 
+const LoopHooks* g_hooks = &kPlayHooks;
 LoopState g_loop;
 
 void Stop();
+void Leave();
 
 // One pass of the game's loop per animation frame.
 void Pass() {
   OpenNewGamepads();
-  if (!RunLoopPass(kHooks, &g_loop)) Stop();
+  if (RunLoopPass(*g_hooks, &g_loop)) return;
+  g_hooks == &kWatchHooks ? Leave() : Stop();
 }
 
-// A new game on a black picture, as when the page opened. Whatever came while the game was
-// stopped is passed over, keys and pads alike, so it steers nothing in the new game.
-void Play() {
+// The loop afresh on a black picture, as when the page opened, with `start` setting up the
+// world. Whatever came meanwhile is passed over, keys and pads alike, so it steers nothing.
+void Run(const LoopHooks& hooks, void (*start)()) {
   LoopEvent stale;
   while (PollSdlEvent(nullptr, &stale)) {
   }
@@ -87,10 +113,15 @@ void Play() {
   // a desktop's swap does: nothing clears it but this.
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  NewGame();
+  start();
   PauseSound(false);
-  g_loop = StartLoop(kHooks);
+  g_hooks = &hooks;
+  g_loop = StartLoop(hooks);
   emscripten_set_main_loop(Pass, 0, 0);
+}
+
+void Play() {
+  Run(kPlayHooks, StartPageSession);
 }
 
 // Any key but Escape, which stopped the game, plays again; a key held down repeats, and the
@@ -117,15 +148,51 @@ EM_BOOL OnClick(int, const EmscriptenMouseEvent*, void*) {
   return EM_TRUE;
 }
 
-// The loop ends as the desktop game's would; the picture stays, with word of how to go on.
+// The loop ends as the desktop game's would, and so does the session's file; the picture
+// stays, with word of how to go on.
 void Stop() {
   emscripten_cancel_main_loop();
+  EndPageSession();
   PauseSound(true);
   RenderStoppedFrame();
   Listen(true);
 }
 
+// Escape leaves a replay for a new game of the page's own.
+void Leave() {
+  emscripten_cancel_main_loop();
+  TellPage("left", "");
+  Play();
+}
+
+// A replay in place of whatever the page was doing: play (whose session ends), a stop, or
+// another replay.
+const char* Watch(bool ready, const std::string& line) {
+  static std::string said;
+  said = line;
+  if (!ready) return said.c_str();
+  emscripten_cancel_main_loop();
+  Listen(false);
+  EndPageSession();
+  Run(kWatchHooks, StartPageReplay);
+  return said.c_str();
+}
+
 }  // namespace
+
+// For the page's script: watch a link, or a file it put in the page's memory. Empty when the
+// replay began, else one line saying why not, the page going on as it was.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* PageWatchLink(const char* text) {
+  std::string line;
+  const bool ready = ReadyLink(text, &line);
+  return Watch(ready, line);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE const char* PageWatchFile(const char* path, const char* name) {
+  std::string line;
+  const bool ready = ReadyFile(path, name, &line);
+  return Watch(ready, line);
+}
 
 int main() {
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) != 0 ||
