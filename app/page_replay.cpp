@@ -20,7 +20,10 @@ struct Watch {
   bool judged;  // its verdict is shown
 };
 
-Watch g_readied;  // read, and waiting to start
+// Read, and waiting to start.
+Recording g_readied;
+std::string g_readiedName;
+
 Watch g_watch;
 
 bool Ready(const Recording& recording, const std::string& name, std::string* line) {
@@ -30,13 +33,9 @@ bool Ready(const Recording& recording, const std::string& name, std::string* lin
             "on glibc replays it";
     return false;
   }
-  g_readied.recording = recording;
-  g_readied.name = name;
+  g_readied = recording;
+  g_readiedName = name;
   return true;
-}
-
-void TellPace() {
-  TellPage("pace", "", g_watch.pace);
 }
 
 // What the check says at the end, over the last picture, and to the page's script in the
@@ -81,20 +80,20 @@ bool ReadyFile(const char* path, const char* name, std::string* line) {
 }
 
 void StartPageReplay() {
-  g_watch.recording = std::move(g_readied.recording);
-  g_watch.name = g_readied.name;
+  g_watch.recording = std::move(g_readied);
+  g_watch.name = g_readiedName;
   g_watch.pace = 0;
   g_watch.waited = 0;
   g_watch.framed = false;
   g_watch.judged = false;
   StartReplay(g_watch.recording, &g_watch.replay);
-  TellPage("watching", g_watch.name, static_cast<int>(JustifiedSteps(g_watch.recording)));
+  TellPage("watching", g_watch.name);
 }
 
 void PageReplayKey(int sym) {
   if (sym == kKeyRight && g_watch.pace < kMostFaster) ++g_watch.pace;
   if (sym == kKeyLeft && g_watch.pace > -kMostSlower) --g_watch.pace;
-  if (sym == kKeyRight || sym == kKeyLeft) TellPace();
+  if (sym == kKeyRight || sym == kKeyLeft) TellPage("pace", "", g_watch.pace);
 }
 
 void PageReplayStep() {

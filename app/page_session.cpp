@@ -34,7 +34,8 @@ void TellGameEnded() {
   const GameMark& mark = g_recorder.games.back();
   Recording session, game;
   std::string error;
-  if (!FlushRecording(&g_recorder.file) || !LoadRecording(kSessionPath, &session, &error)) {
+  if (!FlushRecording(&g_recorder.file)) error = g_recorder.file.failure;
+  if (!error.empty() || !LoadRecording(kSessionPath, &session, &error)) {
     TellPage("unshared", error, mark.end.score);
     return;
   }
