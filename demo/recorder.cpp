@@ -1,7 +1,6 @@
 #include "demo/recorder.h"
 
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 
 #include "demo/checkpoint.h"
 #include "game/maths.h"
@@ -64,13 +63,18 @@ bool StopRecorder(Recorder* recorder, std::string* error) {
 std::string SessionSoFar(Recorder* recorder) {
   RecordingFile& file = recorder->file;
   if (!RecordedWhole(*recorder) || (file.fd >= 0 && !FlushRecording(&file))) return "";
-  std::ifstream in(file.path, std::ios::binary);
-  if (!in.is_open()) return "";
-  std::ostringstream text;
-  text << in.rdbuf();
+  // Read back with stdio: iostreams would double the size of the page's WebAssembly.
+  std::FILE* in = std::fopen(file.path.c_str(), "rb");
+  if (in == nullptr) return "";
+  std::string text;
+  char chunk[4096];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) text.append(chunk, n);
+  const bool read = std::ferror(in) == 0;
+  std::fclose(in);
+  if (!read) return "";
   // A closed file has its closing record already.
-  if (file.fd < 0) return text.str();
-  return text.str() + ClosingLine(file, TakeCheckpoint(recorder->steps));
+  if (file.fd < 0) return text;
+  return text + ClosingLine(file, TakeCheckpoint(recorder->steps));
 }
 
 bool RecordedWhole(const Recorder& recorder) {
