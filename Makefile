@@ -81,13 +81,17 @@ web:
 	@echo "The page is in $(WEB)/page/: serve it with 'python3 -m http.server -d $(WEB)/page'" \
 	  "and open http://localhost:8000/"
 
-# The page in Debian's Chromium, headless, held against the desktop game's own picture.
+# The page in Debian's Chromium, headless, held against the desktop game's own picture; then
+# its links and files, checked by the desktop's --check and by the page's check under node.
 test-web: web
 	scripts/install-deps --web-test
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS) --target driftbeam
+	emcmake cmake -S . -B build-arch-wasm -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_CHECK_ONLY=ON
+	cmake --build build-arch-wasm -j $(JOBS)
 	cd tests/web && npm ci --no-audit --no-fund
 	node tests/web/page_test.mjs $(WEB)/page $(BUILD)/driftbeam
+	node tests/web/links_test.mjs $(WEB)/page $(BUILD)/driftbeam build-arch-wasm/driftbeam_check.js
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench $(BUILD)-fuzz build-arch-* build-deb dist $(WEB)

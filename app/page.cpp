@@ -1,17 +1,21 @@
-// driftbeam in a browser page: start-up, one pass of the loop per animation frame, and the stop
-// that Escape asks for, from which a key or a click plays again.
+// driftbeam in a browser page: start-up, one pass of the loop per animation frame, the stop
+// that Escape asks for, from which a key or a click plays again, and replays watched in place
+// of play, which Escape leaves.
 #include <GL/gl.h>
 #include <SDL.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <cstdio>
+#include <string>
 
 #include "app/audio.h"
 #include "app/events.h"
 #include "app/loop.h"
+#include "app/page_replay.h"
+#include "app/page_script.h"
+#include "app/page_session.h"
 #include "app/still_picture.h"
-#include "game/player.h"
 #include "game/world.h"
 #include "render/font.h"
 #include "render/frame.h"
@@ -35,17 +39,8 @@ bool PollEvent(void* context, LoopEvent* event) {
   return true;
 }
 
-// The world never changes while a frame is drawn.
-void RunStep(void*) {
-  SoundBeforeStep();
-  UpdateWorld();
-  SoundAfterStep();
-  if (FrameWanted(&g_still, g_gameOver)) RenderFrame();
-}
-
-// A browser lets a page start its sound only once the player has pressed a key or clicked:
-// the first key press opens the device, never start-up. The sound's key is the page's, never
-// the game's.
+// A browser lets a page start its sound only once the player has pressed a key, clicked or
+// lifted a finger: the first of those opens the device, never start-up.
 bool g_soundAsked = false;
 
 void AskSound() {
@@ -53,22 +48,48 @@ void AskSound() {
   g_soundAsked = true;
 }
 
-void KeyDown(void*, int sym) {
+// The sound's key is the page's, never the game's. True when the key goes no further.
+bool SoundKey(int sym) {
   AskSound();
-  if (sym == kKeyMute) {
-    ToggleMute();
-    return;
-  }
-  OnKeyDown(sym);
+  if (sym != kKeyMute) return false;
+  ToggleMute();
+  return true;
 }
 
-void KeyUp(void*, int sym) {
-  if (sym != kKeyMute) OnKeyUp(sym);
+// Play, written down as it goes. The world never changes while a frame is drawn.
+void PlayStep(void*) {
+  SoundBeforeStep();
+  PageSessionStep();
+  SoundAfterStep();
+  if (FrameWanted(&g_still, g_gameOver)) RenderFrame();
+}
+
+void PlayKeyDown(void*, int sym) {
+  if (!SoundKey(sym)) PageSessionKey(true, sym);
+}
+
+void PlayKeyUp(void*, int sym) {
+  if (sym != kKeyMute) PageSessionKey(false, sym);
 }
 
 // After "game over" the world stands still already: nothing to pause.
 bool InPlay(void*) {
   return !g_gameOver;
+}
+
+// A replay: its keys set the pace, and nothing reaches the game.
+void WatchStep(void*) {
+  PageReplayStep();
+}
+
+void WatchKeyDown(void*, int sym) {
+  if (!SoundKey(sym)) PageReplayKey(sym);
+}
+
+void WatchKeyUp(void*, int) {}
+
+bool Watching(void*) {
+  return PageReplayRunning();
 }
 
 void ShowPause(void*, bool paused) {
@@ -77,27 +98,31 @@ void ShowPause(void*, bool paused) {
 }
 
 // The browser calls a pass and gets the page back: a pass never sleeps or waits for events.
-const LoopHooks kHooks = {nullptr, PollEvent, ReadClock, RunStep,   KeyDown,
-                          KeyUp,   nullptr,   InPlay,    ShowPause, nullptr};
+const LoopHooks kPlayHooks = {nullptr,   PollEvent, ReadClock, PlayStep,  PlayKeyDown,
+                              PlayKeyUp, nullptr,   InPlay,    ShowPause, nullptr};
+const LoopHooks kWatchHooks = {nullptr,    PollEvent, ReadClock, WatchStep, WatchKeyDown,
+                               WatchKeyUp, nullptr,   Watching,  ShowPause, nullptr};
 
+const LoopHooks* g_hooks = &kPlayHooks;
 LoopState g_loop;
 
 void Stop();
-void TellPage(bool stopped);
+void Leave();
+void TellGameState(bool stopped);
 
 // One pass of the game's loop per animation frame.
 void Pass() {
   OpenNewGamepads();
-  if (!RunLoopPass(kHooks, &g_loop)) {
-    Stop();
+  if (RunLoopPass(*g_hooks, &g_loop)) {
+    TellGameState(false);
     return;
   }
-  TellPage(false);
+  g_hooks == &kWatchHooks ? Leave() : Stop();
 }
 
-// A new game on a black picture, as when the page opened. Whatever came while the game was
-// stopped is passed over, keys and pads alike, so it steers nothing in the new game.
-void Play() {
+// The loop afresh on a black picture, as when the page opened, with `start` setting up the
+// world. Whatever came meanwhile is passed over, keys and pads alike, so it steers nothing.
+void Run(const LoopHooks& hooks, void (*start)()) {
   LoopEvent stale;
   while (PollSdlEvent(nullptr, &stale)) {
   }
@@ -106,10 +131,15 @@ void Play() {
   // a desktop's swap does: nothing clears it but this.
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  NewGame();
+  start();
   PauseSound(false);
-  g_loop = StartLoop(kHooks);
+  g_hooks = &hooks;
+  g_loop = StartLoop(hooks);
   emscripten_set_main_loop(Pass, 0, 0);
+}
+
+void Play() {
+  Run(kPlayHooks, StartPageSession);
 }
 
 // Any key but Escape, which stopped the game, plays again; a key held down repeats, and the
@@ -146,20 +176,23 @@ EM_BOOL OnTouch(int, const EmscriptenTouchEvent*, void*) {
   return EM_TRUE;
 }
 
-// The loop ends as the desktop game's would; the picture stays, with word of how to go on.
+// The loop ends as the desktop game's would, and so does the session's file; the picture
+// stays, with word of how to go on.
 void Stop() {
   emscripten_cancel_main_loop();
+  EndPageSession();
   PauseSound(true);
   RenderStoppedFrame();
   Listen(true);
-  TellPage(true);
+  TellGameState(true);
 }
 
-// The page keeps the screen awake while a game is in play and lets it dim otherwise
-// (web/awake.js); it hears of each change once. The numbers are Module.onGameState's.
-void TellPage(bool stopped) {
+// The page keeps the screen awake while a game is in play, or a replay runs, and lets it dim
+// otherwise (web/awake.js); it hears of each change once. The numbers are
+// Module.onGameState's.
+void TellGameState(bool stopped) {
   static int told = -1;
-  const int state = stopped ? 3 : g_loop.paused ? 1 : g_gameOver ? 2 : 0;
+  const int state = stopped ? 3 : g_loop.paused ? 1 : g_hooks->inPlay(nullptr) ? 0 : 2;
   if (state == told) return;
   told = state;
   EM_ASM(
@@ -167,6 +200,26 @@ void TellPage(bool stopped) {
         if (Module.onGameState) Module.onGameState($0);
       },
       state);
+}
+
+// Escape leaves a replay for a new game of the page's own.
+void Leave() {
+  emscripten_cancel_main_loop();
+  TellPage("left", "");
+  Play();
+}
+
+// A replay in place of whatever the page was doing: play (whose session ends), a stop, or
+// another replay.
+const char* Watch(bool ready, const std::string& line) {
+  static std::string said;
+  said = line;
+  if (!ready) return said.c_str();
+  emscripten_cancel_main_loop();
+  Listen(false);
+  EndPageSession();
+  Run(kWatchHooks, StartPageReplay);
+  return said.c_str();
 }
 
 }  // namespace
@@ -179,6 +232,20 @@ extern "C" EMSCRIPTEN_KEEPALIVE void driftbeam_touch_ended() {
   EM_ASM({
     if (SDL.audioContext && SDL.audioContext.state == 'suspended') SDL.audioContext.resume();
   });
+}
+
+// For the page's script: watch a link, or a file it put in the page's memory. Empty when the
+// replay began, else one line saying why not, the page going on as it was.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* PageWatchLink(const char* text) {
+  std::string line;
+  const bool ready = ReadyLink(text, &line);
+  return Watch(ready, line);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE const char* PageWatchFile(const char* path, const char* name) {
+  std::string line;
+  const bool ready = ReadyFile(path, name, &line);
+  return Watch(ready, line);
 }
 
 int main() {

@@ -1,18 +1,22 @@
 #include "demo/recorder.h"
 
+#include <cstdio>
+
 #include "demo/checkpoint.h"
 #include "game/maths.h"
 #include "game/world.h"
 
-bool StartRecorder(const char* path, Recorder* recorder, std::string* error) {
+bool StartRecorder(const char* path, Recorder* recorder, std::string* error, uint64_t draws,
+                   int best) {
   recorder->steps = 0;
   recorder->recorded = 0;
   recorder->keys = 0;
-  recorder->games = {{0, 0, 0, 0, false, {}}};
-  if (!CreateRecording(path, 0, 0, &recorder->file, error)) return false;
-  // As at start-up, where the recording says its session begins.
+  recorder->games = {{0, draws, best, 0, false, {}}};
+  if (!CreateRecording(path, draws, best, &recorder->file, error)) return false;
+  // Where the recording says its session begins.
   UseLibraryMaths(false);
-  g_bestScore = 0;
+  SetRandomDraws(draws);
+  g_bestScore = best;
   NewGame();
   return true;
 }
@@ -54,6 +58,23 @@ bool StopRecorder(Recorder* recorder, std::string* error) {
   if (CloseRecording(&recorder->file, TakeCheckpoint(recorder->steps)) || !whole) return true;
   *error = recorder->file.failure;
   return false;
+}
+
+std::string SessionSoFar(Recorder* recorder) {
+  RecordingFile& file = recorder->file;
+  if (!RecordedWhole(*recorder) || (file.fd >= 0 && !FlushRecording(&file))) return "";
+  // Read back with stdio: iostreams would double the size of the page's WebAssembly.
+  std::FILE* in = std::fopen(file.path.c_str(), "rb");
+  if (in == nullptr) return "";
+  std::string text;
+  char chunk[4096];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) text.append(chunk, n);
+  const bool read = std::ferror(in) == 0;
+  std::fclose(in);
+  if (!read) return "";
+  // A closed file has its closing record already.
+  if (file.fd < 0) return text;
+  return text + ClosingLine(file, TakeCheckpoint(recorder->steps));
 }
 
 bool RecordedWhole(const Recorder& recorder) {

@@ -18,7 +18,10 @@ struct Recorder {
 
 // Start-up of a recorded game: the file created and its first line written, then a new
 // game. False, with *error and no game, when the file cannot be written or is a kept game.
-bool StartRecorder(const char* path, Recorder* recorder, std::string* error);
+// A session that goes on where another stopped (the page plays again after Escape) starts
+// `draws` into the random sequence with `best` as its best score, and its file says so.
+bool StartRecorder(const char* path, Recorder* recorder, std::string* error, uint64_t draws = 0,
+                   int best = 0);
 
 // A key about to be handed to OnKeyDown or OnKeyUp.
 void RecordKey(Recorder* recorder, bool down, int sym);
@@ -31,6 +34,11 @@ bool RecordedStep(Recorder* recorder, std::string* error);
 // The closing record, then the file closed. False, with *error, when that is where writing
 // fails; a failure told before is not told again.
 bool StopRecorder(Recorder* recorder, std::string* error);
+
+// The session's file as it would read had the session ended now: every line so far, then a
+// closing record of the world as it stands, while the file itself goes on. Empty when the file
+// no longer holds the whole session or cannot be read back.
+std::string SessionSoFar(Recorder* recorder);
 
 // Whether the file holds the whole session.
 bool RecordedWhole(const Recorder& recorder);

@@ -246,12 +246,17 @@ bool Fail(RecordingFile* out, int error) {
   return false;
 }
 
+// The line as written after those chained into `chain`, which it carries on.
+std::string Line(uint32_t chain, const std::string& body) {
+  char end[16];
+  std::snprintf(end, sizeof end, " *%08x\n", chain);
+  return body + end;
+}
+
 void WriteLine(RecordingFile* out, const std::string& body) {
   out->chain = Chain(out->chain, body);
   if (!out->failure.empty()) return;
-  char end[16];
-  std::snprintf(end, sizeof end, " *%08x\n", out->chain);
-  out->lines += body + end;
+  out->lines += Line(out->chain, body);
 }
 
 std::string CheckpointBody(char tag, const Checkpoint& c) {
@@ -355,6 +360,11 @@ bool CloseRecording(RecordingFile* out, const Checkpoint& end) {
   if (close(out->fd) != 0 && errno != EINTR) Fail(out, errno);
   out->fd = -1;
   return out->failure.empty();
+}
+
+std::string ClosingLine(const RecordingFile& out, const Checkpoint& end) {
+  const std::string body = CheckpointBody('e', end);
+  return Line(Chain(out.chain, body), body);
 }
 
 void DiscardRecording(RecordingFile* out) {

@@ -84,5 +84,8 @@ bool FlushRecording(RecordingFile* out);
 // Writes the closing record, hands it over and closes the file; false, with out->failure,
 // when any of it failed, now or before.
 bool CloseRecording(RecordingFile* out, const Checkpoint& end);
+// The closing record as CloseRecording would write it now, its end and checksum included, for
+// a copy of the file closed here while the file itself goes on.
+std::string ClosingLine(const RecordingFile& out, const Checkpoint& end);
 // Closes the file of a game that never began and removes it if this game made it.
 void DiscardRecording(RecordingFile* out);

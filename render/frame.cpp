@@ -15,6 +15,8 @@ namespace {
 constexpr float kHudScale = 16.0f;         // HUD text: one glyph unit is 16 pixels
 constexpr float kTitleScale = 64.0f;       // "game over"
 constexpr float kFinalScoreScale = 32.0f;  // the final score under it
+constexpr float kVerdictScale = 40.0f;     // a replay's verdict, at most
+constexpr float kDetailScale = 20.0f;      // the line under it, at most
 constexpr float kTextLineWidth = 2.0f;     // every text on screen
 constexpr float kFadeAlpha = 0.05f;        // each frame keeps 95 % of the last picture
 
@@ -120,18 +122,34 @@ void RenderFrame() {
 
 namespace {
 
-// The picture as it stood, never faded, with a word in the HUD's colour over it.
-void RenderHeldFrame(const char* title, const char* hint) {
+constexpr float kWidestLine = 608.0f;  // a held picture's words keep 16 pixels from each edge
+
+// The largest scale up to `most` at which the line keeps clear of the picture's edges.
+float Fitted(const char* text, float most) {
+  const float width = TextWidth(text, 1.0f);
+  return width * most <= kWidestLine ? most : kWidestLine / width;
+}
+
+void DrawCentred(const char* text, float y, float scale) {
+  glPushMatrix();
+  glTranslatef(320.0f, y, 0.0f);
+  DrawText(text, scale, kTextLineWidth, true);
+  glPopMatrix();
+}
+
+// The picture as it stood, never faded, ready for words over it.
+void StartHeldFrame() {
   HoldPicture();
   DrawHeldPicture();
   StartDrawing();
+}
+
+// The held picture with a word in the HUD's colour over it.
+void RenderHeldFrame(const char* title, const char* hint) {
+  StartHeldFrame();
   SetHudColour();
-  glPushMatrix();
-  glTranslatef(320.0f, 280.0f, 0.0f);
-  DrawText(title, kTitleScale, kTextLineWidth, true);
-  glTranslatef(0.0f, -80.0f, 0.0f);
-  DrawText(hint, kFinalScoreScale, kTextLineWidth, true);
-  glPopMatrix();
+  DrawCentred(title, 280.0f, kTitleScale);
+  DrawCentred(hint, 200.0f, kFinalScoreScale);
   SDL_GL_SwapBuffers();
 }
 
@@ -148,4 +166,20 @@ void ShowPausedPicture(bool paused) {
 
 void RenderStoppedFrame() {
   RenderHeldFrame("stopped", "press a key or click to play");
+}
+
+void RenderVerdictFrame(const char* verdict, const char* detail, const char* hint, bool exact) {
+  StartHeldFrame();
+  // A difference in the red of "game over". Above and below that message, which a replay's
+  // last picture often holds; the longer lines shrink to fit the picture.
+  if (exact) {
+    SetHudColour();
+  } else {
+    glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
+  }
+  DrawCentred(verdict, 410.0f, Fitted(verdict, kVerdictScale));
+  DrawCentred(detail, 370.0f, Fitted(detail, kDetailScale));
+  SetHudColour();
+  DrawCentred(hint, 150.0f, kHudScale);
+  SDL_GL_SwapBuffers();
 }

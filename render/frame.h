@@ -16,3 +16,9 @@ void ShowPausedPicture(bool paused);
 
 // The same for a game its page has stopped, with how to play again.
 void RenderStoppedFrame();
+
+// A replay's end: the picture held as it stood, with the check's verdict and a line of detail
+// above the middle, where "game over" is not (in the HUD's colour where the game replays
+// exactly, in red where it does not), and a hint below it; presented. Long lines shrink to
+// fit the picture.
+void RenderVerdictFrame(const char* verdict, const char* detail, const char* hint, bool exact);

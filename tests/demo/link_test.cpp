@@ -26,20 +26,24 @@ std::string Check(const std::string& argument) {
 }
 
 // The kept session played again through the recorder, as the page records one: the same
-// keys at the same steps, and where each of its games began and ended.
-Recorder Rerecord(const Recording& kept) {
+// keys at the same steps, and where each of its games began and ended. A session started
+// `draws` into the sequence plays other games with the same keys, and is left running after
+// `steps` when that is short of the kept session's end.
+Recorder Rerecord(const Recording& kept, uint64_t draws = 0, int best = 0, int64_t steps = -1) {
   Recorder recorder;
   std::string error;
   std::remove(kScratch.c_str());
-  EXPECT_TRUE(StartRecorder(kScratch.c_str(), &recorder, &error)) << error;
+  EXPECT_TRUE(StartRecorder(kScratch.c_str(), &recorder, &error, draws, best)) << error;
+  const int64_t end = steps < 0 ? kept.end.step : steps;
   size_t k = 0;
-  while (recorder.steps < kept.end.step) {
+  while (recorder.steps < end) {
     for (; k < kept.keys.size() && kept.keys[k].step == recorder.steps; ++k) {
       RecordKey(&recorder, kept.keys[k].down, kept.keys[k].sym);
       kept.keys[k].down ? OnKeyDown(kept.keys[k].sym) : OnKeyUp(kept.keys[k].sym);
     }
     EXPECT_TRUE(RecordedStep(&recorder, &error)) << error;
   }
+  if (steps >= 0) return recorder;
   EXPECT_TRUE(StopRecorder(&recorder, &error)) << error;
   FreeWorld();
   return recorder;
@@ -68,6 +72,36 @@ TEST(Links, EveryGameOfASessionReplaysExactlyOnItsOwn) {
                                           " steps: replays exactly");
     EXPECT_LT(link.size(), 2 * game.keys.size() * 4 / 3 + 60) << "about two bytes a key";
   }
+  std::remove(kScratch.c_str());
+}
+
+// The page plays again after a stop from where the sequence and the best score stood, and
+// saves its session while it goes on: the file, closed where it stands, replays exactly, and
+// so does its first game as a link.
+TEST(Links, ASessionStartedMidSequenceAndSavedWhileItGoesOnReplaysExactly) {
+  Recording kept, session;
+  std::string error;
+  ASSERT_TRUE(LoadRecording((kDir + "/ordinary.rec").c_str(), &kept, &error)) << error;
+  Recorder recorder = Rerecord(kept, 123457, 990, 2000);
+  const std::string text = SessionSoFar(&recorder);
+  EXPECT_TRUE(RecordedStep(&recorder, &error)) << "the file goes on after the copy";
+  const std::string saved = "link_test_saved.rec";
+  std::remove(saved.c_str());
+  std::FILE* out = std::fopen(saved.c_str(), "wb");
+  ASSERT_NE(out, nullptr);
+  std::fwrite(text.data(), 1, text.size(), out);
+  std::fclose(out);
+  EXPECT_TRUE(StopRecorder(&recorder, &error)) << error;
+  FreeWorld();
+  const std::string line = Check(saved);
+  EXPECT_NE(line.find(", 2000 steps, the last game left unfinished with score "), line.npos);
+  EXPECT_EQ(line.substr(line.size() - 17), ": replays exactly") << line;
+  ASSERT_TRUE(LoadRecording(kScratch.c_str(), &session, &error)) << error;
+  ASSERT_TRUE(recorder.games[0].ended);
+  EXPECT_EQ(recorder.games[0].draws, 123457u);
+  const std::string link = EncodeLink(GameOfSession(session, recorder.games[0]));
+  EXPECT_EQ(Check(link).substr(0, 16), "link: one game, ") << Check(link);
+  std::remove(saved.c_str());
   std::remove(kScratch.c_str());
 }
 
