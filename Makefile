@@ -5,7 +5,12 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: run test test-arch test-math bench fuzz build clean deb web test-web
+# The page that make web leaves, which make board serves beside the board.
+PAGE := $(WEB)
+BOARD_DB ?= board.sqlite
+BOARD_LISTEN ?= 127.0.0.1:8080
+
+.PHONY: run test test-arch test-math bench fuzz build clean deb web test-web board board-load
 
 run: build
 	./$(BUILD)/driftbeam
@@ -19,7 +24,7 @@ build:
 # and UndefinedBehaviorSanitizer, where any report fails the run.
 test:
 	scripts/install-deps --test
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_TESTS=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_TESTS=ON -DDRIFTBEAM_BOARD=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTBEAM_TESTS=ON \
@@ -79,6 +84,22 @@ test-web: web
 	cmake --build $(BUILD) -j $(JOBS) --target driftbeam
 	cd tests/web && npm ci --no-audit --no-fund
 	node tests/web/page_test.mjs $(WEB) $(BUILD)/driftbeam
+
+# The board on the loopback, on SQLite, with the page beside it: BOARD_DB and BOARD_LISTEN
+# choose another file (or a postgresql:// URL) and address.
+board: web
+	scripts/install-deps --board
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_BOARD=ON
+	cmake --build $(BUILD) -j $(JOBS) --target driftbeam-board
+	./$(BUILD)/driftbeam-board --db '$(BOARD_DB)' --listen '$(BOARD_LISTEN)' --page $(PAGE)
+
+# A minute of submissions from eight clients on each database, real games mixed with damaged
+# and hostile ones: what the board holds up to, and that it keeps exactly what it acknowledged.
+board-load:
+	scripts/install-deps --test
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_TESTS=ON -DDRIFTBEAM_BOARD=ON
+	cmake --build $(BUILD) -j $(JOBS) --target board_load driftbeam-board
+	cd $(BUILD) && ./board_load sqlite 60 8 && ./board_load postgres 60 8
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench $(BUILD)-fuzz build-arch-* build-deb dist $(WEB)

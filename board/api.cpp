@@ -215,7 +215,7 @@ void ServeBoard(httplib::Server* server, Board* board) {
   });
   // What the server itself refuses: a body over the limit, a path it has nothing at.
   server->set_error_handler([](const httplib::Request&, httplib::Response& res) {
-    if (res.status == 413) Refuse(res, 413, "the body is larger than 1 MB");
+    if (res.status == 413 && res.body.empty()) Refuse(res, 413, "the body is larger than 1 MB");
   });
   server->set_exception_handler(
       [](const httplib::Request&, httplib::Response& res, std::exception_ptr) {

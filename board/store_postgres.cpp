@@ -23,8 +23,9 @@ class Postgres : public Database {
       : url_(url), connection_(std::make_unique<pqxx::connection>(url)) {}
 
   Rows Run(const std::string& sql, const std::vector<Value>& values) override {
+    // One statement commits on its own: no BEGIN and COMMIT to wait for around it.
     return Retried([&] {
-      pqxx::work work(*connection_);
+      pqxx::nontransaction work(*connection_);
       std::vector<std::string> texts;
       texts.reserve(values.size());
       for (const Value& value : values) {
@@ -52,15 +53,14 @@ class Postgres : public Database {
   }
 
  private:
-  // A server restarted since the last statement: connect again, and try the statement once
-  // more. What failed in the middle of a commit is not tried again, since it may have gone in.
+  // A server restarted since the last statement: connect again and run it once more. A
+  // statement cut off on its way may have gone in already; run again, an insert then finds
+  // its own game there, which is on the board as it should be.
   template <typename Work>
   Rows Retried(Work work) {
     try {
       if (!connection_) connection_ = std::make_unique<pqxx::connection>(url_);
       return work();
-    } catch (const pqxx::in_doubt_error& e) {
-      throw std::runtime_error(std::string("PostgreSQL: ") + e.what());
     } catch (const pqxx::broken_connection&) {
       connection_.reset();
     } catch (const std::exception& e) {
