@@ -20,17 +20,17 @@ build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Every tier on the Release build, then the unit and gl tiers again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, where any report fails the run.
+# Every tier on the Release build, then the unit, gl and board tiers again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails the run.
 test:
 	scripts/install-deps --test
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_TESTS=ON -DDRIFTBEAM_BOARD=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTBEAM_TESTS=ON \
-	  -DDRIFTBEAM_SANITIZE=ON
+	  -DDRIFTBEAM_SANITIZE=ON -DDRIFTBEAM_BOARD=ON
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
-	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS) -L 'unit|gl'
+	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS) -L 'unit|gl|board'
 
 # The kept recordings replayed on other processors: the headless check cross-built for each
 # and run under qemu.
@@ -77,13 +77,15 @@ web:
 	@echo "The page is in $(WEB)/: serve it with 'python3 -m http.server -d $(WEB)'" \
 	  "and open http://localhost:8000/"
 
-# The page in Debian's Chromium, headless, held against the desktop game's own picture.
+# The page in Debian's Chromium, headless, held against the desktop game's own picture; then
+# served by the board, with the board's own page beside it.
 test-web: web
 	scripts/install-deps --web-test
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(BUILD) -j $(JOBS) --target driftbeam
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_BOARD=ON
+	cmake --build $(BUILD) -j $(JOBS) --target driftbeam driftbeam-board
 	cd tests/web && npm ci --no-audit --no-fund
 	node tests/web/page_test.mjs $(WEB) $(BUILD)/driftbeam
+	node tests/web/board_test.mjs $(PAGE) $(BUILD)/driftbeam-board tests/demo/ordinary.rec
 
 # The board on the loopback, on SQLite, with the page beside it: BOARD_DB and BOARD_LISTEN
 # choose another file (or a postgresql:// URL) and address.

@@ -209,8 +209,9 @@ void ServeBoard(httplib::Server* server, Board* board) {
     if (FindEntry(board, req, res, &entry)) Send(res, 200, Describe(entry));
   });
   server->Get("/board", [](const httplib::Request&, httplib::Response& res) {
-    res.set_header("Content-Security-Policy",
-                   "default-src 'self'; script-src 'unsafe-inline'; style-src 'unsafe-inline'");
+    res.set_header(
+        "Content-Security-Policy",
+        "default-src 'self'; img-src data:; script-src 'unsafe-inline'; style-src 'unsafe-inline'");
     res.set_content(kBoardPage, "text/html; charset=utf-8");
   });
   // What the server itself refuses: a body over the limit, a path it has nothing at.

@@ -14,6 +14,7 @@
 
 #include "board/prove.h"
 #include "demo/link.h"
+#include "game/world.h"
 
 namespace {
 
@@ -47,5 +48,6 @@ int main(int argc, char* argv[]) {
   std::printf("%d %d %lld\n%s\n", proof.status, proof.score, static_cast<long long>(proof.steps),
               proof.status == 201 ? EncodeLink(proof.game).c_str() : proof.line.c_str());
   if (file && proof.status == 201) std::fputs(RecordingText(proof.file).c_str(), stdout);
+  FreeWorld();
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
