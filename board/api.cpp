@@ -200,6 +200,11 @@ void ServeBoard(httplib::Server* server, Board* board) {
     if (!FindEntry(board, req, res, &entry) || !Check(board, res, "--file", entry.link, &answer)) {
       return;
     }
+    // Every kept game was proven once: one that fails now is the board's fault, not the game's.
+    if (answer.status != 201) {
+      Refuse(res, 500, "the kept game no longer checks: " + answer.line);
+      return;
+    }
     res.set_header("Content-Disposition",
                    "attachment; filename=\"driftbeam-" + std::to_string(entry.id) + ".rec\"");
     res.set_content(answer.rest, "text/plain; charset=utf-8");

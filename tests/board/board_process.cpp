@@ -15,12 +15,12 @@
 #include "demo/link.h"
 #include "game/world.h"
 
-namespace {
-
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+namespace {
 
 std::string Output(const std::string& command) {
   std::string out;

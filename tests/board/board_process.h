@@ -41,5 +41,6 @@ httplib::Result Submit(httplib::Client& client, const std::string& name, const s
 // that game again with a key that changes nothing (an unused key let go at `step`), so that
 // each variant is another game with the same score.
 std::string OrdinaryText();
+std::string Slurp(const std::string& path);
 std::string FirstGameLink();
 std::string Variant(int step, int sym);
