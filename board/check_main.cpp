@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
     if (text.size() + n > kMostInput) return 2;
     text.append(buffer, n);
   }
-  Recording recording;
+  Recording recording = {};
   Proof proof;
   if (ReadGame(text, &recording, &proof)) {
     LimitSeconds(CheckSeconds(recording));

@@ -15,9 +15,9 @@ struct Proof {
   int status = 0;    // 201: it ranks; 413: longer than 30 minutes; 422: refused
   std::string line;  // why it is refused, in the check's own words
   int score = 0;
-  int64_t steps = 0;  // the steps of its one game
-  Recording game;     // that game, as a link holds it: keys and the closing checkpoint
-  Recording file;     // the same game as a recording file, with every checkpoint
+  int64_t steps = 0;    // the steps of its one game
+  Recording game = {};  // that game, as a link holds it: keys and the closing checkpoint
+  Recording file = {};  // the same game as a recording file, with every checkpoint
 };
 
 // Reads a submission's game: a link (a whole address, or what follows its '#') or the text of

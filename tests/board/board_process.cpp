@@ -1,6 +1,7 @@
 #include "tests/board/board_process.h"
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,6 +43,8 @@ bool StartBoard(const std::string& db, const std::vector<std::string>& extra, Bo
   args.insert(args.end(), extra.begin(), extra.end());
   board->pid = fork();
   if (board->pid == 0) {
+    // A test that dies takes its board with it, rather than leave it serving for ever.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
     dup2(out[1], 1);
     close(out[0]);
     std::vector<char*> argv;
@@ -83,7 +86,8 @@ Postgres StartPostgres() {
   // A port of its own, away from the machine's own server and from another test run's.
   const int port = 20000 + getpid() % 20000;
   const std::string script = std::string(BOARD_TEST_DIR) + "/postgres.sh";
-  postgres.url = Output(script + " start " + postgres.dir + " " + std::to_string(port) + " 2>&1");
+  postgres.url = Output(script + " start " + postgres.dir + " " + std::to_string(port) + " " +
+                        std::to_string(getpid()) + " 2>&1");
   if (postgres.url.rfind("postgresql://", 0) != 0) {
     postgres.why = postgres.url.empty() ? "PostgreSQL did not start" : postgres.url;
     postgres.url.clear();

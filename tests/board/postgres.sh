@@ -1,8 +1,9 @@
 #!/bin/sh
 # A PostgreSQL of the tests' own, in a temporary folder on a loopback port, never the
 # machine's own server:
-#   postgres.sh start DIR PORT   creates and starts it, then prints its URL
-#   postgres.sh stop DIR         stops it and removes DIR
+#   postgres.sh start DIR PORT PID   creates and starts it, then prints its URL; it is stopped
+#                                    and DIR removed once process PID is gone, however it ends
+#   postgres.sh stop DIR             stops it and removes DIR
 # PostgreSQL refuses to run as root: as root, its own user runs it. Exit 77, saying why,
 # where PostgreSQL is not installed.
 set -eu
@@ -23,10 +24,13 @@ case $1 in
     # Durable commits, as a real board would keep them: fsync stays on.
     as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
       -o "-p $3 -k $dir -c listen_addresses=127.0.0.1" start >/dev/null
+    # A test that crashes stops nothing: this watch does it for the test.
+    (while kill -0 "$4" 2>/dev/null; do sleep 1; done; "$0" stop "$dir") </dev/null >/dev/null 2>&1 &
     echo "postgresql://board@127.0.0.1:$3/postgres"
     ;;
   stop)
-    as_owner "$bin/pg_ctl" -D "$dir/data" -m immediate -w stop >/dev/null 2>&1 || true
+    [ ! -d "$dir/data" ] || as_owner "$bin/pg_ctl" -D "$dir/data" -m immediate -w stop \
+      >/dev/null 2>&1 || true
     rm -rf "$dir"
     ;;
 esac

@@ -14,7 +14,7 @@
 namespace {
 
 void Game(const std::string& text) {
-  Recording recording;
+  Recording recording = {};
   Proof proof;
   if (!ReadGame(text, &recording, &proof)) {
     if ((proof.status != 413 && proof.status != 422) || proof.line.empty()) std::abort();
