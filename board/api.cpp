@@ -186,7 +186,9 @@ bool FindEntry(Board* board, const httplib::Request& req, httplib::Response& res
 }  // namespace
 
 void ServeBoard(httplib::Server* server, Board* board) {
-  server->set_default_headers({{"X-Content-Type-Options", "nosniff"}});
+  // The page served beside the board offers "submit" where it finds the board's header.
+  server->set_default_headers(
+      {{"X-Content-Type-Options", "nosniff"}, {"X-Driftbeam-Board", "api/scores"}});
   server->Post("/api/scores", [board](const httplib::Request& req, httplib::Response& res) {
     Submit(board, req, res);
   });
