@@ -5,7 +5,12 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 FUZZ_SECONDS ?= 300
 
-.PHONY: run test test-arch test-math bench fuzz build clean deb web test-web clip
+# The page that make web leaves, which make board serves beside the board.
+PAGE := $(WEB)/page
+BOARD_DB ?= board.sqlite
+BOARD_LISTEN ?= 127.0.0.1:8080
+
+.PHONY: run test test-arch test-math bench fuzz build clean deb web test-web clip board board-load
 
 run: build
 	./$(BUILD)/driftbeam
@@ -15,17 +20,17 @@ build:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Every tier on the Release build, then the unit and gl tiers again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, where any report fails the run.
+# Every tier on the Release build, then the unit, gl and board tiers again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails the run.
 test:
 	scripts/install-deps --test
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_TESTS=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_TESTS=ON -DDRIFTBEAM_BOARD=ON
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B $(BUILD)-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRIFTBEAM_TESTS=ON \
-	  -DDRIFTBEAM_SANITIZE=ON
+	  -DDRIFTBEAM_SANITIZE=ON -DDRIFTBEAM_BOARD=ON
 	cmake --build $(BUILD)-sanitize -j $(JOBS)
-	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS) -L 'unit|gl'
+	cd $(BUILD)-sanitize && ctest --output-on-failure -j $(JOBS) -L 'unit|gl|board'
 
 # The kept recordings replayed on other processors: the headless check cross-built for each
 # and run under qemu.
@@ -82,16 +87,34 @@ web:
 	  "and open http://localhost:8000/"
 
 # The page in Debian's Chromium, headless, held against the desktop game's own picture; then
-# its links and files, checked by the desktop's --check and by the page's check under node.
+# its links and files, checked by the desktop's --check and by the page's check under node;
+# then the page served by the board, with the board's own page beside it.
 test-web: web
 	scripts/install-deps --web-test
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
-	cmake --build $(BUILD) -j $(JOBS) --target driftbeam
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_BOARD=ON
+	cmake --build $(BUILD) -j $(JOBS) --target driftbeam driftbeam-board
 	emcmake cmake -S . -B build-arch-wasm -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_CHECK_ONLY=ON
 	cmake --build build-arch-wasm -j $(JOBS)
 	cd tests/web && npm ci --no-audit --no-fund
 	node tests/web/page_test.mjs $(WEB)/page $(BUILD)/driftbeam
 	node tests/web/links_test.mjs $(WEB)/page $(BUILD)/driftbeam build-arch-wasm/driftbeam_check.js
+	node tests/web/board_test.mjs $(PAGE) $(BUILD)/driftbeam-board tests/demo/ordinary.rec
+
+# The board on the loopback, on SQLite, with the page beside it: BOARD_DB and BOARD_LISTEN
+# choose another file (or a postgresql:// URL) and address.
+board: web
+	scripts/install-deps --board
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_BOARD=ON
+	cmake --build $(BUILD) -j $(JOBS) --target driftbeam-board
+	./$(BUILD)/driftbeam-board --db '$(BOARD_DB)' --listen '$(BOARD_LISTEN)' --page $(PAGE)
+
+# A minute of submissions from eight clients on each database, real games mixed with damaged
+# and hostile ones: what the board holds up to, and that it keeps exactly what it acknowledged.
+board-load:
+	scripts/install-deps --test
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_TESTS=ON -DDRIFTBEAM_BOARD=ON
+	cmake --build $(BUILD) -j $(JOBS) --target board_load driftbeam-board
+	cd $(BUILD) && ./board_load sqlite 60 8 && ./board_load postgres 60 8
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench $(BUILD)-fuzz build-arch-* build-deb dist $(WEB)

@@ -307,6 +307,26 @@ bool LoadRecording(const char* path, Recording* recording, std::string* error) {
   return error->empty();
 }
 
+std::string RecordingText(const Recording& recording) {
+  RecordingFile out = {-1, kChainStart, "", "", false, ""};
+  char body[kMaxLineLength];
+  std::snprintf(body, sizeof body, "%s %d game %s draws %llu best %d", kMagic, kFormatVersion,
+                recording.gameVersion.c_str(), static_cast<unsigned long long>(recording.draws),
+                recording.best);
+  WriteLine(&out, body);
+  // A checkpoint at a step comes before the keys handed over after that step.
+  size_t k = 0;
+  for (const Checkpoint& checkpoint : recording.checkpoints) {
+    for (; k < recording.keys.size() && recording.keys[k].step < checkpoint.step; ++k) {
+      WriteKey(&out, recording.keys[k]);
+    }
+    WriteCheckpoint(&out, checkpoint);
+  }
+  for (; k < recording.keys.size(); ++k) WriteKey(&out, recording.keys[k]);
+  WriteLine(&out, CheckpointBody('e', recording.end));
+  return out.lines;
+}
+
 bool CreateRecording(const char* path, uint64_t draws, int best, RecordingFile* out,
                      std::string* error) {
   *out = {-1, kChainStart, "", path, false, ""};

@@ -57,6 +57,12 @@ int64_t JustifiedSteps(const Recording& recording);
 // and only as much of it as it held when opened: a device or a pipe could go on for ever.
 bool LoadRecording(const char* path, Recording* recording, std::string* error);
 
+// The whole text of a recording file of format 2 holding these records: its first line, then
+// the keys and checkpoints in the order a replay meets them, then the closing record, each
+// line chained as the game chains it. For a game that is not at hand as a file, such as one
+// read from a link once its checkpoints have been taken again.
+std::string RecordingText(const Recording& recording);
+
 // The file a game is written to as it goes. Every line carries a checksum chained over every
 // line before it, so that a change anywhere is caught.
 struct RecordingFile {
