@@ -27,7 +27,7 @@ Sequence g_sequence;
 bool g_library = false;
 uint64_t g_libraryDraws = 0;
 
-// Values 0 to 33, from which the rest follow: the seed 1 spread by the minimal standard
+// Values 0 to 33, from which the rest follow: a first value of 1 spread by the minimal standard
 // generator, then the first three values again.
 void FirstValues(uint32_t values[34]) {
   values[0] = 1;
