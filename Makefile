@@ -98,7 +98,7 @@ test-web: web
 	cd tests/web && npm ci --no-audit --no-fund
 	node tests/web/page_test.mjs $(WEB)/page $(BUILD)/driftbeam
 	node tests/web/links_test.mjs $(WEB)/page $(BUILD)/driftbeam build-arch-wasm/driftbeam_check.js
-	node tests/web/board_test.mjs $(PAGE) $(BUILD)/driftbeam-board tests/demo/ordinary.rec
+	node tests/web/board_test.mjs $(PAGE) $(BUILD)/driftbeam-board
 
 # The board on the loopback, on SQLite, with the page beside it: BOARD_DB and BOARD_LISTEN
 # choose another file (or a postgresql:// URL) and address.

@@ -16,15 +16,20 @@
 const kMostFileBytes = 16 << 20;
 const kWatchPath = '/watch.rec';
 
+// Where keys play, the bar is one line: its buttons keep their size and its lines of text give
+// way, cut short, the whole of each shown on hovering. Fingers have no hovering: there the bar
+// wraps, in the room that the page's layout leaves it.
 const style = document.createElement('style');
 style.textContent = `
-    #driftbeam-bar { position: fixed; top: 4px; left: 0; right: 0; text-align: center;
-      font: 14px/20px monospace; color: #33ff33; white-space: nowrap; overflow: hidden;
-      text-overflow: ellipsis; padding: 0 8px; }
-    #driftbeam-bar button { font: inherit; color: #33ff33; background: #000;
+    #driftbeam-bar { position: fixed; box-sizing: border-box; display: flex; align-items: center;
+      justify-content: safe center; font: 14px/20px monospace; color: #33ff33;
+      white-space: nowrap; overflow: hidden; padding: 0 8px; }
+    html.touch #driftbeam-bar { flex-wrap: wrap; white-space: normal; }
+    #driftbeam-offer { display: contents; }
+    #driftbeam-bar button { flex: none; font: inherit; color: #33ff33; background: #000;
       border: 1px solid #33ff33; margin: 0 4px; padding: 0 8px; cursor: pointer; }
+    #driftbeam-bar span { min-width: 0; overflow: hidden; text-overflow: ellipsis; margin: 0 4px; }
     #driftbeam-bar a { color: #33ff33; }
-    #driftbeam-line { margin: 0 4px; }
     #driftbeam-offer[hidden], #driftbeam-bar input { display: none; }`;
 document.head.appendChild(style);
 

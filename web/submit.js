@@ -1,12 +1,15 @@
-// The page served by a board offers "submit" beside "share" once a game has ended: the game
-// goes to the board under a name the browser remembers, and the page shows the rank it got or
-// the board's one line of refusal. Served without a board (any static host), the page shows
-// no "submit". It takes the game that ended from the page's links (window.driftbeam.game and
-// the 'driftbeam:game' event) and puts its button in their #driftbeam-offer.
+// The page served by a board offers "submit" beside "share" once a game has ended, by pointer
+// and by key: the game goes to the board under a name the browser remembers, and the page shows
+// the rank it got or the board's one line of refusal. Served without a board (any static host),
+// the page shows no "submit". It takes the game that ended from the page's links
+// (window.driftbeam.game and the 'driftbeam:game' event) and puts its button in their
+// #driftbeam-offer.
 (function() {
 'use strict';
 
 const kNameKey = 'driftbeam-name';
+// After "game over", as s shares and f saves: b for the board.
+const kSubmitKey = 'b';
 let board = false;
 let button = null, said = null;
 
@@ -65,7 +68,8 @@ async function submit() {
   }
 }
 
-// The button once there is a board and a place for it; each game that ends starts afresh.
+// The button once there is a board and a place for it, with its key beside it; each game that
+// ends starts afresh.
 function place(game) {
   const offer = document.getElementById('driftbeam-offer');
   if (!board || !offer) return;
@@ -73,16 +77,35 @@ function place(game) {
     button = document.createElement('button');
     button.id = 'driftbeam-submit';
     button.textContent = 'submit';
+    button.title = `or ${kSubmitKey} after "game over"`;
     button.addEventListener('click', submit);
     said = document.createElement('span');
     said.id = 'driftbeam-rank';
     offer.append(button, said);
   }
-  if (game !== undefined) said.textContent = '';
+  if (game !== undefined) said.textContent = game ? `(${kSubmitKey})` : '';
 }
 
 window.addEventListener('driftbeam:game', (event) => {
   if (event.detail) ask();
   place(event.detail);
 });
+
+// The key is the page's only while a game is offered to a board: heard before the game hears
+// any key, and kept from it, release and all, so that it neither starts the next game nor is
+// written into the session. Anywhere else it is the game's, as any key is.
+let held = false;
+function key(event) {
+  const down = event.type === 'keydown';
+  if (event.key.toLowerCase() !== kSubmitKey || event.ctrlKey || event.altKey || event.metaKey) {
+    return;
+  }
+  if (down ? !(button && window.driftbeam.game) : !held) return;
+  event.preventDefault();
+  event.stopImmediatePropagation();
+  held = down;
+  if (down && !event.repeat) submit();
+}
+window.addEventListener('keydown', key, true);
+window.addEventListener('keyup', key, true);
 })();

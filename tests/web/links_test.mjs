@@ -2,20 +2,15 @@
 // links and the session saved as a file, each checked by the desktop's --check and by node;
 // links, files and hostile ones replayed in the page with the check's own verdict.
 //   node links_test.mjs BUILD_WEB_DIR DESKTOP_BINARY NODE_CHECK_JS
-import {execFileSync, spawn} from 'node:child_process';
+import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import {chromium} from 'playwright-core';
+
+import {check, finish, launch, line, lineOtherThan, passes, playToTheEnd, serveStatic, sleep} from './harness.mjs';
 
 const [root, desktop, nodeCheck] = process.argv.slice(2);
 const demo = path.join(path.dirname(new URL(import.meta.url).pathname), '../demo');
-const results = [0, 0];
-function check(name, ok, detail = '') {
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}${detail && `: ${detail}`}`);
-  results[ok ? 0 : 1]++;
-}
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 // What a check says, whatever its exit status.
 function say(command, ...args) {
   try {
@@ -27,52 +22,12 @@ function say(command, ...args) {
 const desktopCheck = (what) => say(desktop, '--check', what);
 
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'driftbeam-links-'));
-const server = spawn(
-    'python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '-d', root],
-    {stdio: ['ignore', 'pipe', 'ignore']});
-const port = await new Promise((resolve) => server.stdout.on('data', (d) => {
-  const m = /port (\d+)/.exec(d);
-  if (m) resolve(m[1]);
-}));
-const origin = `http://127.0.0.1:${port}`;
-const browser = await chromium.launchPersistentContext(path.join(work, 'profile'), {
-  executablePath: '/usr/bin/chromium',
-  viewport: {width: 800, height: 600},
-  args: ['--no-sandbox', '--headless', '--disable-gpu', '--no-first-run'],
-});
-await browser.grantPermissions(['clipboard-read', 'clipboard-write'], {origin});
+const {server, origin} = await serveStatic(root);
 const said = [];
-browser.on('page', (page) => {
-  page.on('console', (m) => m.type() === 'error' && said.push(m.text()));
-  page.on('pageerror', (e) => said.push(`uncaught: ${e.message}`));
-});
+const browser = await launch(work, said);
+await browser.grantPermissions(['clipboard-read', 'clipboard-write'], {origin});
 
-const line = (page) => page.locator('#driftbeam-line').textContent();
 const game = (page) => page.evaluate(() => window.driftbeam.game);
-// The line once it says something other than `not`, within `ms`.
-async function lineOtherThan(page, not, ms) {
-  await page
-      .waitForFunction(
-          (not) => {
-            const text = document.getElementById('driftbeam-line').textContent;
-            return text && !new RegExp(not).test(text);
-          },
-          not, {timeout: ms})
-      .catch(() => {});
-  return line(page);
-}
-// Until the page has run a pass of its loop or two: keys are handled in the passes.
-const passes = (page) =>
-    page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
-// A game played to its death: the beam a moment, then thrust held until the ship is hit.
-async function playToTheEnd(page) {
-  await page.waitForFunction(() => !window.driftbeam.game);
-  await page.keyboard.press('z');
-  await page.keyboard.down('ArrowUp');
-  await page.waitForFunction(() => window.driftbeam.game, null, {timeout: 60000}).catch(() => {});
-  await page.keyboard.up('ArrowUp');
-  return game(page);
-}
 // What a player drops on the page: a file, or a link's text.
 function drop(page, name, text) {
   return page.evaluate(([name, text]) => {
@@ -85,7 +40,6 @@ function drop(page, name, text) {
 try {
   const page = await browser.newPage();
   await page.goto(`${origin}/`);
-  await page.waitForFunction(() => window.Module.calledRun);
   // Three games of one session; p, m, s and f pressed along the way are the page's, not the
   // game's.
   const first = await playToTheEnd(page);
@@ -217,5 +171,4 @@ try {
   server.kill();
   fs.rmSync(work, {recursive: true, force: true});
 }
-console.log(`${results[0]} passed, ${results[1]} failed`);
-process.exit(results[1] === 0 ? 0 : 1);
+finish();

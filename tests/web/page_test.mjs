@@ -1,20 +1,15 @@
 // The page in Debian's Chromium, headless, driven through the DevTools protocol with real key
 // presses and judged by screenshots of its canvas.
 //   node page_test.mjs BUILD_WEB_DIR DESKTOP_BINARY
-import {execFileSync, spawn} from 'node:child_process';
+import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import {chromium} from 'playwright-core';
+
+import {check, finish, launch, serveStatic, sleep} from './harness.mjs';
 
 const [root, desktop] = process.argv.slice(2);
 const W = 640, H = 480;
-const results = [0, 0];
-function check(name, ok, detail = '') {
-  console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}${detail && `: ${detail}`}`);
-  results[ok ? 0 : 1]++;
-}
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 async function hold(page, keys, ms) {
   for (const key of keys) await page.keyboard.down(key);
   await sleep(ms);
@@ -96,27 +91,12 @@ execFileSync('xvfb-run', [
 ]);
 const desktopStart = decode(fs.readFileSync(path.join(work, 'desktop.png')));
 
-// Served as the README says, on a free port of the loopback address.
-const server = spawn(
-    'python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '-d', root],
-    {stdio: ['ignore', 'pipe', 'ignore']});
-const port = await new Promise((resolve) => server.stdout.on('data', (d) => {
-  const m = /port (\d+)/.exec(d);
-  if (m) resolve(m[1]);
-}));
-// A fresh profile, and a closed network: nothing of the browser's own may go looking for one.
-const browser = await chromium.launchPersistentContext(path.join(work, 'profile'), {
-  executablePath: '/usr/bin/chromium',
-  viewport: {width: 800, height: 600},
-  args: [
-    '--no-sandbox', '--headless', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync'
-  ],
-});
+const {server, origin} = await serveStatic(root);
 const said = [];
+const browser = await launch(work, said);
+// Here a warning and a failed load count too: the page asks for nothing it lacks.
 browser.on('page', (page) => {
-  page.on('console', (m) => ['error', 'warning'].includes(m.type()) && said.push(m.text()));
-  page.on('pageerror', (e) => said.push(`uncaught: ${e.message}`));
+  page.on('console', (m) => m.type() === 'warning' && said.push(m.text()));
   page.on('response', (r) => r.status() >= 400 && said.push(`${r.status()}: ${r.url()}`));
 });
 const shot = async (page) => decode(await page.locator('#canvas').screenshot());
@@ -130,7 +110,7 @@ async function waitFor(page, ms, test, take = shot) {
 async function open(...standIns) {
   const page = await browser.newPage();
   for (const standIn of standIns) await page.addInitScript(standIn);
-  await page.goto(`http://127.0.0.1:${port}/`);
+  await page.goto(`${origin}/`);
   return [page, await waitFor(page, 10000, (img) => count(img, hudBand, hud) > 300)];
 }
 
@@ -273,7 +253,7 @@ try {
   await orient(390, 844);
   await cdp.send('Emulation.setTouchEmulationEnabled', {enabled: true, maxTouchPoints: 5});
   for (const standIn of [earStandIn, lockStandIn]) await phone.addInitScript(standIn);
-  await phone.goto(`http://127.0.0.1:${port}/`);
+  await phone.goto(`${origin}/`);
   const read = async () => decode(Buffer.from(
       (await phone.evaluate(() => document.getElementById('canvas').toDataURL())).slice(22),
       'base64'));
@@ -419,5 +399,4 @@ try {
   server.kill();
   fs.rmSync(work, {recursive: true, force: true});
 }
-console.log(`${results[0]} passed, ${results[1]} failed`);
-process.exit(results[1] === 0 ? 0 : 1);
+finish();
