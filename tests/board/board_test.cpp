@@ -116,11 +116,11 @@ TEST_P(BoardTest, EachSubmissionGetsItsStatus) {
     EXPECT_EQ(Answer(Submit(other, "bob", game.game)), game.answer) << game.game.substr(0, 80);
   }
 
-  // Names are text of 1 to 20 printable characters; markup is text like any other.
+  // Names are text of 1 to 20 printable characters (none at all is refused below); markup is
+  // text like any other.
   const struct {
     std::string name, answer;
   } kNames[] = {
-      {"", "400 a name is needed"},
       {"   ", "400 a name is needed"},
       {std::string(21, 'x'), "400 a name has at most 20 characters"},
       {"a\x07"

@@ -15,19 +15,14 @@
 
 namespace {
 
-// The cues in a line: each sort of event with its count and mean x, then the states. A
-// wave's lasers land wherever the draws put them: only their count shows.
+// The cues in a line: each sort of event with its count, then the states.
 std::string Describe(const TickCues& c) {
   std::string s;
-  auto event = [&s](const char* name, const CueEvent& e) {
-    if (e.count == 0) return;
-    s += std::string(" ") + name + " x" + std::to_string(e.count);
-    if (name[0] != 'a') s += " @" + std::to_string(static_cast<int>(e.sumX / e.count));
+  auto event = [&s](const std::string& name, const CueEvent& e) {
+    if (e.count > 0) s += " " + name + " x" + std::to_string(e.count);
   };
   if (c.newGame) s += " new";
-  event("kill0", c.kills[0]);
-  event("kill1", c.kills[1]);
-  event("kill2", c.kills[2]);
+  for (int k = 0; k < kKinds; ++k) event("kill" + std::to_string(k), c.kills[k]);
   event("appeared", c.lasersAppeared);
   event("deadly", c.lasersDeadly);
   event("harmless", c.lasersHarmless);
