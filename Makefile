@@ -112,9 +112,9 @@ board: web
 # and hostile ones: what the board holds up to, and that it keeps exactly what it acknowledged.
 board-load:
 	scripts/install-deps --test
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_TESTS=ON -DDRIFTBEAM_BOARD=ON
-	cmake --build $(BUILD) -j $(JOBS) --target board_load driftbeam-board
-	cd $(BUILD) && ./board_load sqlite 60 8 && ./board_load postgres 60 8
+	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DDRIFTBEAM_BENCH=ON -DDRIFTBEAM_BOARD=ON
+	cmake --build $(BUILD)-bench -j $(JOBS) --target board_load driftbeam-board
+	cd $(BUILD)-bench && ./board_load sqlite 60 8 && ./board_load postgres 60 8
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)-bench $(BUILD)-fuzz build-arch-* build-deb dist $(WEB)

@@ -207,8 +207,8 @@ case $check in
     ;;
   record-replay-check)
     # A game played with real keys, paused with Left held through the pause and z let go
-    # in it, and ended with Escape, replays exactly, headless, the same line twice; p is not
-    # in the file; in a window it plays to its end and exits 0; a damaged copy is refused.
+    # in it, and ended with Escape, replays exactly, headless; p is not in the file; in a
+    # window it plays to its end and exits 0; a damaged copy is refused.
     start --record "$work/game.rec"
     xdotool keydown Left keydown z sleep 0.5 key p sleep 0.5 keyup z sleep 0.5 key p
     sleep 0.5
@@ -243,10 +243,9 @@ case $check in
     quit
     xdotool keyup z
     ! grep -qE '^k [0-9]+ [du] (109|112) ' "$work/game.rec" || fail "m or p was recorded"
-    first=$(DISPLAY= "$game" --check "$work/game.rec") || fail "--check: $first"
-    [ "$(DISPLAY= "$game" --check "$work/game.rec")" = "$first" ] || fail "a second check differs"
-    echo "$first" | grep -q "^$work/game.rec: 2 games, best score [0-9]*, [0-9]* steps, the last game left unfinished with score [0-9]*: replays exactly$" ||
-      fail "--check says: $first"
+    said=$(DISPLAY= "$game" --check "$work/game.rec") || fail "--check: $said"
+    echo "$said" | grep -q "^$work/game.rec: 2 games, best score [0-9]*, [0-9]* steps, the last game left unfinished with score [0-9]*: replays exactly$" ||
+      fail "--check says: $said"
     # Keys pressed during a replay reach nothing: it still plays to its end and exits 0. Up,
     # which the game never had, sent to the window itself, whatever has the keyboard; a replay
     # that hears it goes astray and stops, its window gone before the key comes up. It lets
@@ -274,9 +273,6 @@ case $check in
       [ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "$mode damaged: $(cat "$work/err")"
       grep -q "damaged at line 5" "$work/err" || fail "$mode damaged: $(cat "$work/err")"
     done
-    status=0 && DISPLAY= "$game" --record /nonexistent/game.rec 2>"$work/err" || status=$?
-    [ "$status" = 1 ] && grep -q "/nonexistent/game.rec: cannot be written: No such file" "$work/err" ||
-      fail "unwritable: $(cat "$work/err")"
     # A kept game is refused before any window is asked for, and left as it was.
     cp "$work/game.rec" "$work/kept.rec"
     status=0 && DISPLAY= "$game" --record "$work/game.rec" 2>"$work/err" || status=$?
