@@ -18,8 +18,10 @@
 namespace {
 
 const std::string kDir = DEMO_TEST_DIR;
-const std::string kScratch = "demo_test_scratch.rec";
-const std::string kFifo = "demo_test_fifo";
+// A scratch file of the test's own: ctest runs the tests side by side in one folder.
+std::string Scratch(const char* extension = ".rec") {
+  return std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + extension;
+}
 
 std::string Check(const std::string& path) {
   std::string line;
@@ -43,12 +45,12 @@ std::string Written(std::vector<KeyRecord> keys, std::vector<Checkpoint> checkpo
                     Checkpoint end = {0, 0, 0, 0, 0x42c80000, 0}) {
   RecordingFile out;
   std::string error;
-  std::remove(kScratch.c_str());
-  EXPECT_TRUE(CreateRecording(kScratch.c_str(), 0, 0, &out, &error)) << error;
+  std::remove(Scratch().c_str());
+  EXPECT_TRUE(CreateRecording(Scratch().c_str(), 0, 0, &out, &error)) << error;
   for (const KeyRecord& key : keys) WriteKey(&out, key);
   for (const Checkpoint& checkpoint : checkpoints) WriteCheckpoint(&out, checkpoint);
   EXPECT_TRUE(CloseRecording(&out, end)) << out.failure;
-  return Slurp(kScratch);
+  return Slurp(Scratch());
 }
 
 }  // namespace
@@ -116,24 +118,25 @@ TEST(Recordings, EveryDamagedOrForeignFileIsRefusedWithWhatIsWrong) {
        "another C library's random sequence"},
   };
   for (const auto& c : cases) {
-    Spill(kScratch, c.text);
-    const std::string line = Check(kScratch);
+    Spill(Scratch(), c.text);
+    const std::string line = Check(Scratch());
     EXPECT_NE(line.find(c.fault), std::string::npos) << c.what << ": " << line;
     EXPECT_EQ(line.find('\n'), std::string::npos) << c.what;
   }
   // Files that are no recording to read: refused at once, even where no end would come.
-  ASSERT_EQ(mkfifo(kFifo.c_str(), 0600), 0);
+  const std::string fifo = Scratch(".fifo");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const char* kFiles[][2] = {{".", "Is a directory"},
                              {"no/such.rec", "No such file"},
                              {"/dev/zero", "not a regular"},
                              {"/dev/urandom", "not a regular"},
-                             {kFifo.c_str(), "not a regular"}};
+                             {fifo.c_str(), "not a regular"}};
   for (const auto& f : kFiles) {
     EXPECT_NE(Check(f[0]).find(std::string(": cannot be read: ") + f[1]), std::string::npos)
         << f[0];
   }
-  std::remove(kFifo.c_str());
-  std::remove(kScratch.c_str());
+  std::remove(fifo.c_str());
+  std::remove(Scratch().c_str());
 }
 
 // A kept game is never written over, but an empty file holds none; a pipe with no reader is
@@ -141,16 +144,16 @@ TEST(Recordings, EveryDamagedOrForeignFileIsRefusedWithWhatIsWrong) {
 TEST(Recordings, ANewRecordingLeavesAKeptFileAloneAndNeverWaits) {
   RecordingFile out;
   std::string error;
-  Spill(kScratch, "");
-  EXPECT_TRUE(CreateRecording(kScratch.c_str(), 0, 0, &out, &error)) << error;
+  Spill(Scratch(), "");
+  EXPECT_TRUE(CreateRecording(Scratch().c_str(), 0, 0, &out, &error)) << error;
   DiscardRecording(&out);
-  Spill(kScratch, "a kept game");
-  EXPECT_FALSE(CreateRecording(kScratch.c_str(), 0, 0, &out, &error));
+  Spill(Scratch(), "a kept game");
+  EXPECT_FALSE(CreateRecording(Scratch().c_str(), 0, 0, &out, &error));
   EXPECT_EQ(error, "already exists; remove it first to record a new game in its place");
-  EXPECT_EQ(Slurp(kScratch), "a kept game");
-  ASSERT_EQ(mkfifo(kFifo.c_str(), 0600), 0);
-  EXPECT_FALSE(CreateRecording(kFifo.c_str(), 0, 0, &out, &error));
+  EXPECT_EQ(Slurp(Scratch()), "a kept game");
+  ASSERT_EQ(mkfifo(Scratch(".fifo").c_str(), 0600), 0);
+  EXPECT_FALSE(CreateRecording(Scratch(".fifo").c_str(), 0, 0, &out, &error));
   EXPECT_EQ(error, "cannot be written: No such device or address");
-  std::remove(kFifo.c_str());
-  std::remove(kScratch.c_str());
+  std::remove(Scratch(".fifo").c_str());
+  std::remove(Scratch().c_str());
 }

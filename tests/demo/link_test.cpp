@@ -15,7 +15,10 @@
 namespace {
 
 const std::string kDir = DEMO_TEST_DIR;
-const std::string kScratch = "link_test_scratch.rec";
+// A scratch file of the test's own: ctest runs the tests side by side in one folder.
+std::string Scratch() {
+  return std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".rec";
+}
 const std::string kAddress = "https://example.org/driftbeam/#";
 
 std::string Check(const std::string& argument) {
@@ -35,8 +38,8 @@ Recorder Rerecord(Recording* session, uint64_t draws = 0, int best = 0, int64_t 
   std::string error;
   EXPECT_TRUE(LoadRecording((kDir + "/ordinary.rec").c_str(), &kept, &error)) << error;
   Recorder recorder;
-  std::remove(kScratch.c_str());
-  EXPECT_TRUE(StartRecorder(kScratch.c_str(), &recorder, &error, draws, best)) << error;
+  std::remove(Scratch().c_str());
+  EXPECT_TRUE(StartRecorder(Scratch().c_str(), &recorder, &error, draws, best)) << error;
   const int64_t end = steps < 0 ? kept.end.step : steps;
   size_t k = 0;
   while (recorder.steps < end) {
@@ -49,7 +52,7 @@ Recorder Rerecord(Recording* session, uint64_t draws = 0, int best = 0, int64_t 
   if (steps >= 0) return recorder;
   EXPECT_TRUE(StopRecorder(&recorder, &error)) << error;
   FreeWorld();
-  EXPECT_TRUE(LoadRecording(kScratch.c_str(), session, &error)) << error;
+  EXPECT_TRUE(LoadRecording(Scratch().c_str(), session, &error)) << error;
   return recorder;
 }
 
@@ -74,7 +77,7 @@ TEST(Links, EveryGameOfASessionReplaysExactlyOnItsOwn) {
                                           " steps: replays exactly");
     EXPECT_LT(link.size(), 2 * game.keys.size() * 4 / 3 + 60) << "about two bytes a key";
   }
-  std::remove(kScratch.c_str());
+  std::remove(Scratch().c_str());
 }
 
 // The page plays again after a stop from where the sequence and the best score stood, and
@@ -108,13 +111,13 @@ TEST(Links, ASessionStartedMidSequenceAndSavedWhileItGoesOnReplaysExactly) {
             saved +
                 ": replays exactly up to step 2000, where the recording ends: the game was "
                 "cut off");
-  ASSERT_TRUE(LoadRecording(kScratch.c_str(), &session, &error)) << error;
+  ASSERT_TRUE(LoadRecording(Scratch().c_str(), &session, &error)) << error;
   ASSERT_TRUE(recorder.games[0].ended);
   EXPECT_EQ(recorder.games[0].draws, 123457u);
   const std::string link = EncodeLink(GameOfSession(session, recorder.games[0]));
   EXPECT_EQ(Check(link).substr(0, 16), "link: one game, ") << Check(link);
   std::remove(saved.c_str());
-  std::remove(kScratch.c_str());
+  std::remove(Scratch().c_str());
 }
 
 TEST(Links, ALinkThatIsDamagedForeignOrTooLongSaysWhy) {
@@ -149,5 +152,5 @@ TEST(Links, ALinkThatIsDamagedForeignOrTooLongSaysWhy) {
        "link: differs from the recording at step " + std::to_string(notEnded.end.step)},
   };
   for (const auto& c : cases) EXPECT_EQ(Check("#" + c.text), c.line) << c.what;
-  std::remove(kScratch.c_str());
+  std::remove(Scratch().c_str());
 }
