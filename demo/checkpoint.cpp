@@ -1,7 +1,5 @@
 #include "demo/checkpoint.h"
 
-#include <cstring>
-
 #include "game/maths.h"
 #include "game/world.h"
 
@@ -27,18 +25,8 @@ struct Digest {
     Bytes(bytes, sizeof bytes);
   }
   // By its bits, so that -0 and 0, or two NaNs, are told apart as the simulation does.
-  void Float(float value) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    Int(bits);
-  }
+  void Float(float value) { Int(BitsOf(value)); }
 };
-
-uint32_t Bits(float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
 
 }  // namespace
 
@@ -77,7 +65,7 @@ Checkpoint TakeCheckpoint(int64_t step) {
     d.Int(l->done);
     d.Int(l->age);
   }
-  return {step, g_tick, p.score, g_bestScore, Bits(p.energy), d.hash};
+  return {step, g_tick, p.score, g_bestScore, BitsOf(p.energy), d.hash};
 }
 
 bool StepWorld() {

@@ -127,18 +127,6 @@ double CosPoly(double r) {
   return 1.0 + z * Horner(kCos, z);
 }
 
-uint32_t BitsOf(float x) {
-  uint32_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  return bits;
-}
-
-float FloatOf(uint32_t bits) {
-  float x;
-  std::memcpy(&x, &bits, sizeof x);
-  return x;
-}
-
 // One NaN for every machine: processors differ in the NaN their arithmetic makes.
 constexpr uint32_t kNaN = 0x7fc00000;
 

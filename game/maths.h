@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 // The next draw of the game's random sequence, 0 to 2^31 - 1: the numbers that glibc's rand
 // gives a program that never seeds it, in the same order.
@@ -15,6 +16,19 @@ uint64_t RandomDraws();
 
 // The sequence as it stands after `draws` draws from its start; 0 starts it afresh.
 void SetRandomDraws(uint64_t draws);
+
+// A float's bits and the float they make: how a recording and the maths' tables name a float
+// exactly, -0 and each NaN apart.
+inline uint32_t BitsOf(float x) {
+  uint32_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return bits;
+}
+inline float FloatOf(uint32_t bits) {
+  float x;
+  std::memcpy(&x, &bits, sizeof x);
+  return x;
+}
 
 // sin, cos and acos of x, rounded to the nearest float (ties to even). NaN for no value: the
 // arc cosine of a number outside -1 to 1, any function of NaN or of an infinity.

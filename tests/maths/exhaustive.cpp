@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <mutex>
 #include <set>
 #include <string>
@@ -22,18 +21,6 @@ namespace {
 constexpr uint64_t kInputs = 1ull << 32;
 constexpr uint64_t kChunk = 1ull << 22;
 constexpr const char* kNames[] = {"sine", "cosine", "arc cosine"};
-
-float FloatOf(uint32_t bits) {
-  float x;
-  std::memcpy(&x, &bits, sizeof x);
-  return x;
-}
-
-uint32_t BitsOf(float x) {
-  uint32_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  return bits;
-}
 
 struct Tally {
   std::atomic<uint64_t> checked{0};

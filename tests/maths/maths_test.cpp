@@ -7,20 +7,9 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "tests/maths/reference.h"
-
-namespace {
-
-float FloatOf(uint32_t bits) {
-  float x;
-  std::memcpy(&x, &bits, sizeof x);
-  return x;
-}
-
-}  // namespace
 
 TEST(Maths, TheSequenceIsGlibcsUnseededRandAndJumpsAheadExactly) {
   std::srand(1);  // as a program that never seeds it finds it

@@ -4,19 +4,14 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
+
+#include "game/maths.h"
 
 namespace {
 
 // glibc documents its double sin, cos and acos within 1 unit in the last place; a result
 // that rounds to one float anywhere within 16 units of it cannot round to another.
 constexpr double kDoubt = 0x1p-48;
-
-uint32_t Bits(float x) {
-  uint32_t bits;
-  std::memcpy(&bits, &x, sizeof bits);
-  return bits;
-}
 
 // MPFR at the float's own 24 bits and exponent range, subnormals included.
 float Mpfr(Function f, float x) {
@@ -40,7 +35,7 @@ float Mpfr(Function f, float x) {
 }  // namespace
 
 bool Same(float a, float b) {
-  return Bits(a) == Bits(b) || (std::isnan(a) && std::isnan(b));
+  return BitsOf(a) == BitsOf(b) || (std::isnan(a) && std::isnan(b));
 }
 
 float Reference(Function f, float x, double library, bool* exact) {
@@ -49,7 +44,7 @@ float Reference(Function f, float x, double library, bool* exact) {
   const double doubt = std::fabs(library) * kDoubt;
   const float low = static_cast<float>(library - doubt);
   const float high = static_cast<float>(library + doubt);
-  if (Bits(low) == Bits(high)) return low;
+  if (BitsOf(low) == BitsOf(high)) return low;
   *exact = true;
   return Mpfr(f, x);
 }
