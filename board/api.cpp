@@ -111,13 +111,17 @@ bool Check(Board* board, httplib::Response& res, const char* mode, const std::st
   return false;
 }
 
+// Takes a token of the address's bucket, or refuses the request with when to come back.
+bool Admitted(Buckets* buckets, const char* what, const httplib::Request& req,
+              httplib::Response& res) {
+  if (TakeToken(buckets, req.remote_addr, NowSeconds())) return true;
+  res.set_header("Retry-After", std::to_string(static_cast<int>(1 / buckets->perSecond + 0.999)));
+  Refuse(res, 429, std::string("too many ") + what + " from this address: wait a little");
+  return false;
+}
+
 void Submit(Board* board, const httplib::Request& req, httplib::Response& res) {
-  if (!TakeToken(board->buckets, req.remote_addr, NowSeconds())) {
-    res.set_header("Retry-After",
-                   std::to_string(static_cast<int>(1 / board->buckets->perSecond + 0.999)));
-    Refuse(res, 429, "too many submissions from this address: wait a little");
-    return;
-  }
+  if (!Admitted(board->buckets, "submissions", req, res)) return;
   Submission submission;
   std::string error;
   if (!ReadSubmission(req.body, &submission, &error)) {
@@ -197,9 +201,12 @@ void ServeBoard(httplib::Server* server, Board* board) {
   });
   server->Get(R"(/api/scores/(\d+)\.rec)", [board](const httplib::Request& req,
                                                    httplib::Response& res) {
+    // A file is made by replaying the game on a checker, the checkers that submissions wait
+    // for: one address may not keep them busy.
     Entry entry;
     Answer answer;
-    if (!FindEntry(board, req, res, &entry) || !Check(board, res, "--file", entry.link, &answer)) {
+    if (!FindEntry(board, req, res, &entry) || !Admitted(board->files, "files", req, res) ||
+        !Check(board, res, "--file", entry.link, &answer)) {
       return;
     }
     // Every kept game was proven once: one that fails now is the board's fault, not the game's.

@@ -12,6 +12,7 @@ struct Board {
   Store* store;
   Checks* checks;
   Buckets* buckets;  // submissions from one address
+  Buckets* files;    // recording files made for one address: each is a replay on a checker
 };
 
 // Puts the board's routes on the server.

@@ -14,6 +14,7 @@
 namespace {
 
 constexpr int kSubmissionsAMinute = 10;  // from one address, in a burst or spread out
+constexpr int kFilesAMinute = 30;        // recording files for one address, the same way
 constexpr int kTimeoutSeconds = 5;       // a client that sends or reads nothing for this long
 
 // The checker lives beside the board's own binary.
@@ -68,6 +69,9 @@ int main(int argc, char* argv[]) {
   Buckets buckets;
   buckets.perSecond = kSubmissionsAMinute / 60.0;
   buckets.most = kSubmissionsAMinute;
+  Buckets files;
+  files.perSecond = kFilesAMinute / 60.0;
+  files.most = kFilesAMinute;
 
   // The server: enough threads for every check running or waiting, and for the lists and
   // the page beside them.
@@ -78,7 +82,7 @@ int main(int argc, char* argv[]) {
   server.set_read_timeout(kTimeoutSeconds);
   server.set_write_timeout(kTimeoutSeconds);
   server.set_keep_alive_timeout(kTimeoutSeconds);
-  Board board = {store.get(), &checks, &buckets};
+  Board board = {store.get(), &checks, &buckets, &files};
   ServeBoard(&server, &board);
   if (!options.page.empty() && !server.set_mount_point("/", options.page)) {
     return Fail(options.page + ": cannot be served: not a folder", 1);

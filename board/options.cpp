@@ -68,7 +68,7 @@ bool ParseBoardOptions(int argc, char* argv[], BoardOptions* options, std::strin
         good = ReadNumber(optarg, 1, 256, &options->workers);
         break;
       case 'q':
-        good = ReadNumber(optarg, 0, 10000, &options->queue);
+        good = ReadNumber(optarg, 1, 10000, &options->queue);
         break;
       case 'h':
         options->help = true;

@@ -6,10 +6,11 @@
 #include <cstdint>
 #include <string>
 
+#include "demo/link.h"
 #include "demo/recording.h"
 
-// The longest game that ranks: as long as the longest link.
-constexpr int64_t kMostRankedSteps = 180000;
+// The longest game that ranks: as long as the longest link, which is how the board keeps it.
+constexpr int64_t kMostRankedSteps = kMostLinkSteps;
 
 struct Proof {
   int status = 0;    // 201: it ranks; 413: longer than 30 minutes; 422: refused

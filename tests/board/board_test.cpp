@@ -173,6 +173,10 @@ TEST_P(BoardTest, EachSubmissionGetsItsStatus) {
   EXPECT_TRUE(CheckRecording(file.c_str(), &line));
   FreeWorld();
   EXPECT_EQ(line, file + ": 1 game, best score 700, 730 steps: replays exactly");
+  // Each file is a replay on a checker: one address gets 30 a minute, its submissions apart.
+  for (int i = 1; i < 30; ++i) ASSERT_EQ(client.Get("/api/scores/1.rec")->status, 200) << i;
+  EXPECT_EQ(Answer(client.Get("/api/scores/1.rec")),
+            "429 too many files from this address: wait a little");
 }
 
 // Seeded through the store as a board of last week would have them, then ranked over HTTP.
