@@ -209,10 +209,24 @@ int Check(const Options& options) {
       return 1;
     }
   }
+  // A video that cannot be made is refused before the sound is written.
+  if (!options.wav.empty() && !options.video.empty() && !VideoPlanned(options, &line)) {
+    std::fprintf(stderr, "driftbeam: %s\n", line.c_str());
+    return 1;
+  }
   // The sound first, as it is quick: a recording that does not replay exactly stops there.
   const char* recording = options.check.c_str();
   bool exact = options.wav.empty() ? true : CheckWithSound(recording, options.wav.c_str(), &line);
-  if (exact && !options.video.empty()) exact = CheckWithVideo(options, &line);
+  if (exact && !options.video.empty()) {
+    // The WAV just written may be the video's file by a name no path tells apart (a link to
+    // where nothing was yet): it is kept.
+    if (!options.wav.empty() && !MayWriteOutput(options.video.c_str(), recording, &line)) {
+      FreeWorld();
+      SayAbout(options.video, line);
+      return 1;
+    }
+    exact = CheckWithVideo(options, &line);
+  }
   if (options.wav.empty() && options.video.empty()) exact = CheckRecording(recording, &line);
   FreeWorld();
   std::fprintf(exact ? stdout : stderr, "%s%s\n", exact ? "" : "driftbeam: ", line.c_str());

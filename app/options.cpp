@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include <cstring>
+#include <filesystem>
 
 const char kUsage[] =
     "Usage: driftbeam [OPTION]...\n"
@@ -36,6 +37,17 @@ const char kUsage[] =
     "game and, after \"game over\", starts a new game.\n";
 
 namespace {
+
+// Two names of one file, whether or not it exists yet: a.mp4 and ./a.mp4, or through a link.
+bool SamePath(const std::string& a, const std::string& b) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  // Made absolute first: a relative name none of whose folders exists comes back as it is.
+  const fs::path first = fs::weakly_canonical(fs::absolute(a, error), error);
+  if (error) return a == b;
+  const fs::path second = fs::weakly_canonical(fs::absolute(b, error), error);
+  return error ? a == b : first == second;
+}
 
 enum : int {
   kOptVersion = 256,
@@ -223,7 +235,7 @@ ParseResult ParseOptions(int argc, char* argv[], Options* options, std::string* 
     *error = "--to must come after --from";
     return ParseResult::kUsageError;
   }
-  if (!options->video.empty() && options->video == options->wav) {
+  if (!options->video.empty() && SamePath(options->video, options->wav)) {
     *error = "--wav and --video cannot write the same file";
     return ParseResult::kUsageError;
   }

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
+
 bool MayWriteOutput(const char* out, const char* recording, std::string* error) {
   struct stat target;
   if (stat(out, &target) != 0) return true;  // nothing there yet, or nothing to keep
@@ -17,4 +19,9 @@ bool MayWriteOutput(const char* out, const char* recording, std::string* error) 
     return false;
   }
   return true;
+}
+
+void RemoveOutput(const char* out) {
+  struct stat target;
+  if (lstat(out, &target) == 0 && S_ISREG(target.st_mode)) std::remove(out);
 }

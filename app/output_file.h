@@ -8,3 +8,7 @@
 // it is removed on purpose first) and for the recording itself under any name, even empty.
 // An empty file, a device or a pipe may be written.
 bool MayWriteOutput(const char* out, const char* recording, std::string* error);
+
+// Takes away what a failed replay or write left at `out`, a file cut short or from another
+// game: none is better. Only a plain file goes, never a device or a link.
+void RemoveOutput(const char* out);

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
+#include "app/output_file.h"
 #include "app/replay_sound.h"
 #include "demo/link.h"
 
@@ -95,11 +95,7 @@ bool CheckWithSound(const char* path, const char* wavPath, std::string* line) {
   *line = ReplayVerdict(name.c_str(), sound.replay);
   if (wav.error != 0) *line = std::string(wavPath) + ": cannot write: " + std::strerror(wav.error);
   if (wav.error == 0 && sound.replay.fault.empty()) return true;
-  // A replay that went astray made another game's sound, and a file cut short is no WAV:
-  // none is better than either. Only a plain file goes, never a device or a link.
-  std::error_code ignored;
-  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(wavPath, ignored))) {
-    std::remove(wavPath);
-  }
+  // A replay that went astray made another game's sound.
+  RemoveOutput(wavPath);
   return false;
 }

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <vector>
 
 #include "app/offscreen.h"
+#include "app/output_file.h"
 #include "app/replay_sound.h"
 #include "clip/clip.h"
 #include "demo/link.h"
@@ -59,15 +59,16 @@ struct Span {
 
 // The span that --from and --to ask for; false, with *line, where there is nothing to show
 // or a GIF would run too long.
-bool FindSpan(const Options& options, ClipFormat format, const Recording& recording, Span* span,
-              std::string* line) {
+bool FindSpan(const Options& options, ClipFormat format, const Recording& recording,
+              const std::string& name, Span* span, std::string* line) {
   const int64_t steps = JustifiedSteps(recording);
   span->first = (options.from + kStepsPerPicture - 1) / kStepsPerPicture;
   span->end = options.to < 0 ? std::numeric_limits<int64_t>::max() / kStepsPerPicture
                              : (options.to + kStepsPerPicture - 1) / kStepsPerPicture;
   span->steps = std::min(span->end * kStepsPerPicture, steps) - span->first * kStepsPerPicture;
   if (span->steps <= 0) {
-    *line = options.check + ": --from is past the end of play, at " + Seconds(steps);
+    *line = options.from > 0 ? name + ": --from is past the end of play, at " + Seconds(steps)
+                             : name + ": holds no play to show";
     return false;
   }
   if (format == ClipFormat::kGif && span->steps > kMostGifSteps) {
@@ -78,33 +79,39 @@ bool FindSpan(const Options& options, ClipFormat format, const Recording& record
   return true;
 }
 
-// A file cut short or from another game is no video: none is better. Only a plain file goes,
-// never a device or a link.
-void RemoveVideo(const char* path) {
-  std::error_code ignored;
-  if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored))) {
-    std::remove(path);
+// What the video would hold: its format, the recording and the span; false, with *line, where
+// there can be none.
+bool Plan(const Options& options, ClipFormat* format, Recording* recording, std::string* name,
+          Span* span, std::string* line) {
+  if (!ClipFormatOf(options.video.c_str(), format)) {
+    *line = options.video + ": a video is a .mp4, .webm or .gif file";
+    return false;
   }
+  std::string error;
+  if (!LoadGame(options.check.c_str(), recording, name, &error)) {
+    *line = *name + ": " + error;
+    return false;
+  }
+  return FindSpan(options, *format, *recording, *name, span, line);
 }
 
 }  // namespace
 
+bool VideoPlanned(const Options& options, std::string* line) {
+  ClipFormat format;
+  Recording recording;
+  std::string name;
+  Span span;
+  return Plan(options, &format, &recording, &name, &span, line);
+}
+
 bool CheckWithVideo(const Options& options, std::string* line, const PictureSeen& seen) {
-  const char* path = options.check.c_str();
   const char* out = options.video.c_str();
   ClipFormat format;
-  if (!ClipFormatOf(out, &format)) {
-    *line = std::string(out) + ": a video is a .mp4, .webm or .gif file";
-    return false;
-  }
   Recording recording;
   std::string name, error;
-  if (!LoadGame(path, &recording, &name, &error)) {
-    *line = name + ": " + error;
-    return false;
-  }
   Span span;
-  if (!FindSpan(options, format, recording, &span, line)) return false;
+  if (!Plan(options, &format, &recording, &name, &span, line)) return false;
 
   const int width = 640 * options.scale;
   const int height = 480 * options.scale;
@@ -117,7 +124,7 @@ bool CheckWithVideo(const Options& options, std::string* line, const PictureSeen
   Clip* clip = OpenClip(out, format, width, height, &error);
   if (clip == nullptr) {
     CloseOffscreen();
-    RemoveVideo(out);
+    RemoveOutput(out);
     *line = std::string(out) + ": " + error;
     return false;
   }
@@ -159,6 +166,6 @@ bool CheckWithVideo(const Options& options, std::string* line, const PictureSeen
   written = CloseClip(clip, &error) && written;
   *line = written ? ReplayVerdict(name.c_str(), sound.replay) : std::string(out) + ": " + error;
   if (written && sound.replay.fault.empty()) return true;
-  RemoveVideo(out);
+  RemoveOutput(out);
   return false;
 }

@@ -8,6 +8,11 @@
 
 #include "app/options.h"
 
+// Whether CheckWithVideo can make the video that options ask for: a format it writes, a
+// recording it reads, and play within --from and --to (no GIF too long). False, with *line
+// saying why not, as CheckWithVideo would say it; nothing is drawn or written.
+bool VideoPlanned(const Options& options, std::string* line);
+
 // Each picture as it goes into the video: RGBA, rows from the bottom up.
 using PictureSeen = std::function<void(const uint8_t* rgba)>;
 

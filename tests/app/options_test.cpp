@@ -67,6 +67,7 @@ TEST(Options, EachCommandLineRunsAsAskedOrNamesItsFault) {
       {{"--check", "a", "--from", "3"}, kBad, 1, false, "--from needs --video"},
       {{"--video", "b", "--replay", "a"}, kBad, 1, false, "--video needs --check"},
       {{"--check", "a", "--video", "b", "--wav", "b"}, kBad, 1, false, "the same file"},
+      {{"--check", "a", "--video", "b", "--wav", "./b"}, kBad, 1, false, "the same file"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> strings = c.args;

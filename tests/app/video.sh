@@ -114,7 +114,7 @@ refused() {
     [ ! -s "$work/out" ] || fail "$*: status $status: $(cat "$work/err")"
 }
 refused "no.avi: a video is a .mp4, .webm or .gif file" --check "$ordinary" --video "$work/no.avi"
-refused "no.gif: a GIF holds at most 60.00 s, not 108.55 s" --check "$dir/deep.rec" --video "$work/no.gif"
+refused "no.gif: a GIF holds at most 60.00 s, not 108.55 s" --check "$dir/deep.rec" --video "$work/no.gif" --wav "$work/no.wav"
 sed '5s/^./&&/' "$ordinary" >"$work/damaged.rec"
 refused "damaged.rec: damaged at line 5" --check "$work/damaged.rec" --video "$work/no.mp4"
 ln -s /dev/full "$work/full.webm"
