@@ -159,6 +159,9 @@ void Listen(bool on) {
 
 EM_BOOL OnKey(int, const EmscriptenKeyboardEvent* key, void*) {
   if (key->repeat || key->keyCode == 27) return EM_FALSE;
+  // The game that ended before the stop is still offered: s and f stay the page's.
+  const int sym = key->key[0] != '\0' && key->key[1] == '\0' ? key->key[0] : 0;
+  if (PageSessionOfferKey(sym)) return EM_TRUE;
   Listen(false);
   Play();
   return EM_TRUE;

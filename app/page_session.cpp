@@ -58,6 +58,8 @@ bool PageKey(bool down, int sym, int key, bool* held) {
 }  // namespace
 
 void StartPageSession() {
+  // What the last session offered goes with it, whether it ended in play or by a stop.
+  TellPage("playing", "");
   std::remove(kSessionPath);
   std::string error;
   g_told = 0;
@@ -87,6 +89,12 @@ void PageSessionKey(bool down, int sym) {
   if (g_open) RecordKey(&g_recorder, down, sym);
   down ? OnKeyDown(sym) : OnKeyUp(sym);
   if (over && !g_gameOver) TellPage("playing", "");
+}
+
+bool PageSessionOfferKey(int sym) {
+  if (!g_gameOver || (sym != kKeyShare && sym != kKeySave)) return false;
+  TellPage(sym == kKeyShare ? "share" : "save", "");
+  return true;
 }
 
 void PageSessionStep() {

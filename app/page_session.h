@@ -18,6 +18,10 @@ void EndPageSession();
 // the page's, and neither they nor their releases reach the game or the file.
 void PageSessionKey(bool down, int sym);
 
+// After a stop that followed "game over", s and f still share and save what the page offers:
+// true where `sym` is one of them, told to the page's script.
+bool PageSessionOfferKey(int sym);
+
 // One step of the world, written down; a game that ends in it is told to the page's script
 // with its link.
 void PageSessionStep();

@@ -78,8 +78,9 @@ function watchPads() {
 }
 
 document.addEventListener('touchstart', function(event) {
-  // The full-screen button takes its own taps, which the browser makes clicks of.
-  if (event.target.closest && event.target.closest('button')) return;
+  // The buttons, and a link shown to copy by hand, take their own taps, which the browser
+  // makes clicks of.
+  if (event.target.closest && event.target.closest('button, a')) return;
   event.preventDefault();
   const revealing = !root.classList.contains('touch');
   show(true);

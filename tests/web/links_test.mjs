@@ -71,7 +71,8 @@ try {
         `${verdict} (${g.link.length} characters)`);
   }
 
-  // The session's file, closed where it stands while the page goes on.
+  // The session's file, closed by Escape, and still saved by f, which plays no new game.
+  await page.keyboard.press('Escape');
   const [download] = await Promise.all([page.waitForEvent('download'), page.keyboard.press('f')]);
   const saved = path.join(work, download.suggestedFilename());
   await download.saveAs(saved);
@@ -85,6 +86,9 @@ try {
       `${onDesktop} / ${byNode}`);
   const pageKeys = text.split('\n').filter((l) => / [du] (102|109|112|115) /.test(l));
   check('p, m, s and f are never written', pageKeys.length === 0, pageKeys.join(', '));
+  await page.keyboard.press('Space');
+  await passes(page);
+  check('a new session takes back what the stopped one offered', (await game(page)) === null);
 
   // The link in a new page: the game again, at its own pace, with the desktop's verdict.
   const watch = await browser.newPage();
